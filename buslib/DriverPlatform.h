@@ -57,6 +57,16 @@ public:
 
     virtual void CloseDevice(DeviceHandle device) = 0;
 
+    // The address a record gives the driver for a buffer of this process that
+    // the driver writes into (the bus information's quadlet buffer). The real
+    // driver is given the address itself. A stand-in on a 64-bit host that
+    // answers compact records hands out a 32-bit token instead, valid until
+    // ReleaseDriverAddress.
+    virtual std::uint64_t BufferToDriverAddress(void* buffer) {
+        return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(buffer));
+    }
+    virtual void ReleaseDriverAddress(std::uint64_t /*address*/) {}
+
     // Turns an address the driver wrote into a record (a frame's data address)
     // into a pointer in this process. The real driver maps its buffers into the
     // process, so this is the address itself; a stand-in on a 64-bit host that
