@@ -11,7 +11,9 @@
 #include "imaging/BitmapFile.h"
 #include "imaging/DisplayBitmap.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -217,7 +219,26 @@ TEST(BitmapFileTest, WriterStopsAtTheFirstFailedWrite) {
     EXPECT_LT(file.writes, 20);
 }
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+// Under Wine the host's full device is reachable through drive Z:.
+TEST(BitmapFileTest, FullDeviceGivesFalseAndLeavesTheDeviceAlone) {
+    const char* device = "Z:\\dev\\full";
+    auto deviceIsThere = [device] {
+        const HANDLE h = CreateFileA(device, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool there = h != INVALID_HANDLE_VALUE && GetFileType(h) == FILE_TYPE_CHAR;
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+        }
+        return there;
+    };
+    if (!deviceIsThere()) {
+        GTEST_SKIP() << "no full device here";
+    }
+    const Bytes pixels(640 * 480 * 3, 7);
+    EXPECT_FALSE(WriteBitmapFile(device, pixels.data(), 640, 480, 3));
+    EXPECT_TRUE(deviceIsThere());
+}
+#else
 TEST(BitmapFileTest, FullDeviceGivesFalseAndLeavesTheDeviceAlone) {
     const Bytes pixels(640 * 480 * 3, 7);
     EXPECT_FALSE(WriteBitmapFile("/dev/full", pixels.data(), 640, 480, 3));

@@ -7,6 +7,14 @@
 #include "imaging/FrameConversion.h"
 #include "imaging/reference/ReferenceConversion.h"
 
+// The sanitizer's allocator would otherwise stop the process on an
+// impossible request instead of failing it.
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" const char* __asan_default_options() {
+    return "allocator_may_return_null=1";
+}
+#endif
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -61,6 +69,15 @@ TEST(DisplayBitmapTest, ImpossibleSizesGiveABitmapWithoutPixels) {
     EXPECT_EQ(0u, overflowing.sizeInBytes());
     EXPECT_FALSE(DisplayBitmap(0, 10, 3).hasPixels());
     EXPECT_FALSE(DisplayBitmap(10, 10, 2).hasPixels());
+}
+
+// More memory than any process can have: the allocation itself fails.
+TEST(DisplayBitmapTest, FailedAllocationGivesABitmapWithoutPixels) {
+    const DisplayBitmap huge(0xFFFFFFFF, 0x7FFFFFFF, 1);
+    EXPECT_FALSE(huge.hasPixels());
+    EXPECT_EQ(nullptr, huge.pixels());
+    EXPECT_EQ(0u, huge.sizeInBytes());
+    EXPECT_STREQ("Error while allocating Videomemory.", kVideoMemoryErrorText);
 }
 
 FrameEntry Frame(FrameType type, std::uint16_t w, std::uint16_t h, Bytes& data,
