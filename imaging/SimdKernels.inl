@@ -1,6 +1,6 @@
 // SIMD conversion kernels, included by one source file per instruction set.
 // Written with SSE2 intrinsics; where the including file enables SSSE3
-// (pshufb) or AVX2 the byte shuffles take the shorter road. Everything here is
+// (pshufb), the byte shuffles take the shorter road. Everything here is
 // in an anonymous namespace so that copies built for different instruction
 // sets never meet at link time.
 //
@@ -11,9 +11,6 @@
 #include <emmintrin.h>
 #if defined(__SSSE3__)
 #include <tmmintrin.h>
-#endif
-#if defined(__AVX2__)
-#include <immintrin.h>
 #endif
 
 #include <cstddef>
@@ -45,35 +42,55 @@ inline __m128i ClampToBytes(__m128i low, __m128i high) {
     return _mm_packus_epi16(low, high);
 }
 
+#if defined(__SSSE3__)
+// pshufb patterns between three planes of 16 bytes and 48 bytes of 3-byte
+// pixels; 0x80 gives a zero byte, so the three results of a set can be or-ed.
+struct ShuffleMasks {
+    std::uint8_t bytes[3][16];
+};
+
+// Plane c of 48 bytes: bytes c, c + 3, ... taken from whichever vector k
+// holds them (set k of the result is applied to vector k).
+constexpr ShuffleMasks MakePlaneMasks(int c) {
+    ShuffleMasks m{};
+    for (int i = 0; i < 16; ++i) {
+        const int at = c + 3 * i;
+        for (int k = 0; k < 3; ++k) {
+            m.bytes[k][i] = at / 16 == k ? static_cast<std::uint8_t>(at % 16) : 0x80;
+        }
+    }
+    return m;
+}
+
+// Output vector k of 48 bytes: byte i is channel (16k + i) % 3 of pixel
+// (16k + i) / 3, taken from that channel's plane (set c applies to plane c).
+constexpr ShuffleMasks MakePixelMasks(int k) {
+    ShuffleMasks m{};
+    for (int i = 0; i < 16; ++i) {
+        const int at = 16 * k + i;
+        for (int c = 0; c < 3; ++c) {
+            m.bytes[c][i] = at % 3 == c ? static_cast<std::uint8_t>(at / 3) : 0x80;
+        }
+    }
+    return m;
+}
+
+constexpr ShuffleMasks kPlaneMasks[3] = {MakePlaneMasks(0), MakePlaneMasks(1), MakePlaneMasks(2)};
+constexpr ShuffleMasks kPixelMasks[3] = {MakePixelMasks(0), MakePixelMasks(1), MakePixelMasks(2)};
+#endif
+
 // Writes 16 pixels (48 bytes) as blue, green, red.
 inline void StoreBgr(std::uint8_t* d, __m128i b, __m128i g, __m128i r) {
 #if defined(__SSSE3__)
-    // Each output vector gathers its bytes from the three planes; -128
-    // leaves a byte zero.
-    const __m128i b0 =
-        _mm_setr_epi8(0, -128, -128, 1, -128, -128, 2, -128, -128, 3, -128, -128, 4, -128, -128, 5);
-    const __m128i g0 = _mm_setr_epi8(-128, 0, -128, -128, 1, -128, -128, 2, -128, -128, 3, -128,
-                                     -128, 4, -128, -128);
-    const __m128i r0 = _mm_setr_epi8(-128, -128, 0, -128, -128, 1, -128, -128, 2, -128, -128, 3,
-                                     -128, -128, 4, -128);
-    const __m128i o0 = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, b0), _mm_shuffle_epi8(g, g0)),
-                                    _mm_shuffle_epi8(r, r0));
-    const __m128i b1 = _mm_setr_epi8(-128, -128, 6, -128, -128, 7, -128, -128, 8, -128, -128, 9,
-                                     -128, -128, 10, -128);
-    const __m128i g1 = _mm_setr_epi8(5, -128, -128, 6, -128, -128, 7, -128, -128, 8, -128, -128, 9,
-                                     -128, -128, 10);
-    const __m128i r1 = _mm_setr_epi8(-128, 5, -128, -128, 6, -128, -128, 7, -128, -128, 8, -128,
-                                     -128, 9, -128, -128);
-    const __m128i o1 = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, b1), _mm_shuffle_epi8(g, g1)),
-                                    _mm_shuffle_epi8(r, r1));
-    const __m128i b2 = _mm_setr_epi8(-128, 11, -128, -128, 12, -128, -128, 13, -128, -128, 14, -128,
-                                     -128, 15, -128, -128);
-    const __m128i g2 = _mm_setr_epi8(-128, -128, 11, -128, -128, 12, -128, -128, 13, -128, -128, 14,
-                                     -128, -128, 15, -128);
-    const __m128i r2 = _mm_setr_epi8(10, -128, -128, 11, -128, -128, 12, -128, -128, 13, -128, -128,
-                                     14, -128, -128, 15);
-    const __m128i o2 = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, b2), _mm_shuffle_epi8(g, g2)),
-                                    _mm_shuffle_epi8(r, r2));
+    // Each output vector gathers its bytes from the three planes.
+    auto gather = [&](const ShuffleMasks& m) {
+        return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, Load(m.bytes[0])),
+                                         _mm_shuffle_epi8(g, Load(m.bytes[1]))),
+                            _mm_shuffle_epi8(r, Load(m.bytes[2])));
+    };
+    const __m128i o0 = gather(kPixelMasks[0]);
+    const __m128i o1 = gather(kPixelMasks[1]);
+    const __m128i o2 = gather(kPixelMasks[2]);
 #else
     // Four-byte pixels (blue, green, red, 0) first, then each 64-bit lane is
     // squeezed to six bytes and the 12-byte runs are joined.
@@ -100,25 +117,6 @@ inline void StoreBgr(std::uint8_t* d, __m128i b, __m128i g, __m128i r) {
     Store(d + 32, o2);
 }
 
-#if defined(__SSSE3__)
-struct PlaneMasks {
-    std::uint8_t bytes[3][16];
-};
-
-constexpr PlaneMasks MakePlaneMasks(int first) {
-    PlaneMasks m{};
-    for (int i = 0; i < 16; ++i) {
-        const int at = first + 3 * i;
-        for (int k = 0; k < 3; ++k) {
-            m.bytes[k][i] = at / 16 == k ? static_cast<std::uint8_t>(at % 16) : 0x80;
-        }
-    }
-    return m;
-}
-
-constexpr PlaneMasks kPlaneMasks[3] = {MakePlaneMasks(0), MakePlaneMasks(1), MakePlaneMasks(2)};
-#endif
-
 // Splits 48 bytes of 3-byte pixels into three planes of 16 bytes.
 inline void LoadPlanes(const std::uint8_t* s, __m128i& c0, __m128i& c1, __m128i& c2) {
     const __m128i a0 = Load(s);
@@ -126,7 +124,7 @@ inline void LoadPlanes(const std::uint8_t* s, __m128i& c0, __m128i& c1, __m128i&
     const __m128i a2 = Load(s + 32);
 #if defined(__SSSE3__)
     // Bytes first, first + 3, ... of the 48, from whichever vector holds them.
-    auto gather = [&](const PlaneMasks& m) {
+    auto gather = [&](const ShuffleMasks& m) {
         return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a0, Load(m.bytes[0])),
                                          _mm_shuffle_epi8(a1, Load(m.bytes[1]))),
                             _mm_shuffle_epi8(a2, Load(m.bytes[2])));
