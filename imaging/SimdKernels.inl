@@ -133,28 +133,21 @@ inline void LoadPlanes(const std::uint8_t* s, __m128i& c0, __m128i& c1, __m128i&
     c1 = gather(kPlaneMasks[1]);
     c2 = gather(kPlaneMasks[2]);
 #else
-    // Four pixels of 12 bytes at a time spread to 32-bit lanes.
-    const __m128i runs[4] = {a0, _mm_or_si128(_mm_srli_si128(a0, 12), _mm_slli_si128(a1, 4)),
-                             _mm_or_si128(_mm_srli_si128(a1, 8), _mm_slli_si128(a2, 8)),
-                             _mm_srli_si128(a2, 4)};
-    const __m128i evenMask = _mm_set1_epi64x(0x0000000000FFFFFFLL);
-    const __m128i oddMask = _mm_set1_epi64x(0x00FFFFFF00000000LL);
-    const __m128i byteMask = _mm_set1_epi32(0xFF);
-    __m128i ch[3][4];
-    for (int k = 0; k < 4; ++k) {
-        const __m128i q = _mm_unpacklo_epi64(runs[k], _mm_srli_si128(runs[k], 6));
-        const __m128i e =
-            _mm_or_si128(_mm_and_si128(q, evenMask), _mm_and_si128(_mm_slli_epi64(q, 8), oddMask));
-        ch[0][k] = _mm_and_si128(e, byteMask);
-        ch[1][k] = _mm_and_si128(_mm_srli_epi32(e, 8), byteMask);
-        ch[2][k] = _mm_srli_epi32(e, 16);
+    // Four rounds of the same interleaving of half vectors (low half of
+    // the first with high half of the second, and so on) sort the bytes by
+    // their position mod 3.
+    __m128i x = a0, y = a1, z = a2;
+    for (int round = 0; round < 4; ++round) {
+        const __m128i nx = _mm_unpacklo_epi8(x, _mm_srli_si128(y, 8));
+        const __m128i ny = _mm_unpackhi_epi8(x, _mm_slli_si128(z, 8));
+        const __m128i nz = _mm_unpacklo_epi8(y, _mm_srli_si128(z, 8));
+        x = nx;
+        y = ny;
+        z = nz;
     }
-    auto join = [](__m128i(&c)[4]) {
-        return _mm_packus_epi16(_mm_packs_epi32(c[0], c[1]), _mm_packs_epi32(c[2], c[3]));
-    };
-    c0 = join(ch[0]);
-    c1 = join(ch[1]);
-    c2 = join(ch[2]);
+    c0 = x;
+    c1 = y;
+    c2 = z;
 #endif
 }
 
