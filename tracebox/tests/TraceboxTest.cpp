@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "tracebox/ResourceIds.h"
 #include "tracebox/TraceSlot.h"
 #include "tracebox/TraceboxApp.h"
+#include "tracebox/TraceboxDialog.h"
 
 namespace {
 
@@ -303,12 +306,17 @@ TEST_F(TraceboxTest, DialogIsTopmostAtTopLeftWithoutCloseBox) {
     RECT editRect;
     ASSERT_TRUE(GetWindowRect(edit_, &editRect));
     EXPECT_EQ(ScreenPixelSoon(editRect.left + 20, editRect.bottom - 10), kYellow);
+}
 
-    // WM_CLOSE (Alt+F4 too) does not end the viewer.
+TEST_F(TraceboxTest, CloseMessageDoesNotEndTheViewer) {
+    Publisher publisher(3);
+    ASSERT_TRUE(publisher.Ready());
+    publisher.Write("open");
+    ASSERT_EQ(Send(kOpen, 3), 0);
+    // Alt+F4 arrives as WM_CLOSE too.
     DWORD_PTR result = 0;
     ASSERT_TRUE(SendMessageTimeoutA(hwnd_, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &result));
-    EXPECT_TRUE(IsWindow(hwnd_));
-    ExpectQuitEndsViewer();
+    ExpectViewerStillRuns(publisher, 3);
 }
 
 TEST_F(TraceboxTest, OpenOfMissingBlockGivesNotFound) {
@@ -499,6 +507,100 @@ TEST_F(TraceboxTest, UnterminatedBlockIsShownUpToTheEndOfTheView) {
     shown = EditText();
     EXPECT_EQ(shown.size(), 2 * pattern.size() + 2);
     EXPECT_TRUE(shown == pattern + "\r\n" + pattern) << "the field does not show both lines";
+}
+
+// The dialog run inside this process, so that its menu can be read: menus
+// belong to their process. A second thread drives it as a publisher would.
+class TraceboxDialogInProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lock_ = CreateMutexA(nullptr, FALSE, "OriscopeTraceboxTestViewer");
+        ASSERT_NE(lock_, nullptr);
+        DWORD waited = WaitForSingleObject(lock_, INFINITE);
+        ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED);
+        locked_ = true;
+    }
+    void TearDown() override {
+        if (locked_) {
+            ReleaseMutex(lock_);
+        }
+        if (lock_ != nullptr) {
+            CloseHandle(lock_);
+        }
+    }
+
+private:
+    HANDLE lock_ = nullptr;
+    bool locked_ = false;
+};
+
+struct MenuItemSeen {
+    std::string text;
+    bool grey = true;
+};
+
+TEST_F(TraceboxDialogInProcess, OpenNamesAndEnablesTheSlotsDisplayItem) {
+    UINT traceMessage = RegisterWindowMessageA("WMQMXTRACER");
+    Publisher publisher(4);
+    ASSERT_TRUE(publisher.Ready());
+    publisher.Write("Camera 4");
+
+    std::array<MenuItemSeen, 10> before;
+    std::array<MenuItemSeen, 10> after;
+    LRESULT openResult = -1;
+    LRESULT quitResult = -1;
+    HWND dialogWindow = nullptr;
+    HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
+    LRESULT dragIcon = 0;
+    std::thread publisherThread([&] {
+        ULONGLONG deadline = GetTickCount64() + kWaitMs;
+        while ((dialogWindow = tbx::FindRunningViewer()) == nullptr &&
+               GetTickCount64() < deadline) {
+            Sleep(20);
+        }
+        if (dialogWindow == nullptr) {
+            return;
+        }
+        auto readItems = [&](std::array<MenuItemSeen, 10>& items) {
+            HMENU menu = GetMenu(dialogWindow);
+            for (int slot = 0; slot < 10; ++slot) {
+                char text[64] = "";
+                UINT command = static_cast<UINT>(ID_DISPLAY_FIRST + slot);
+                GetMenuStringA(menu, command, text, sizeof text, MF_BYCOMMAND);
+                items[static_cast<size_t>(slot)].text = text;
+                items[static_cast<size_t>(slot)].grey =
+                    (GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+            }
+        };
+        readItems(before);
+        dragIcon = SendMessageA(dialogWindow, WM_QUERYDRAGICON, 0, 0);
+        openResult = SendMessageA(dialogWindow, traceMessage, kOpen, 4);
+        readItems(after);
+        SendMessageA(dialogWindow, traceMessage, kClose, 4);
+        quitResult = SendMessageA(dialogWindow, traceMessage, kQuit, 0);
+        if (IsWindow(dialogWindow)) {
+            // Whatever went wrong, the dialog must end for the test to end.
+            PostMessageA(dialogWindow, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    tbx::TraceboxDialog dialog(traceMessage, icon);
+    INT_PTR ended = dialog.DoModal(GetModuleHandleA(nullptr));
+    publisherThread.join();
+
+    ASSERT_NE(dialogWindow, nullptr) << "the dialog did not appear";
+    EXPECT_EQ(ended, 0) << "the dialog did not end by quit";
+    EXPECT_EQ(openResult, 0);
+    EXPECT_EQ(quitResult, 0);
+    EXPECT_EQ(dragIcon, reinterpret_cast<LRESULT>(icon));
+    for (int slot = 0; slot < 10; ++slot) {
+        SCOPED_TRACE("slot " + std::to_string(slot));
+        const MenuItemSeen& start = before[static_cast<size_t>(slot)];
+        const MenuItemSeen& opened = after[static_cast<size_t>(slot)];
+        EXPECT_EQ(start.text, "T" + std::to_string(slot + 1));
+        EXPECT_TRUE(start.grey) << "every item starts greyed";
+        EXPECT_EQ(opened.text, slot == 4 ? "Camera 4" : start.text);
+        EXPECT_EQ(opened.grey, slot != 4);
+    }
 }
 
 // The program's resources as the dialog and its publishers rely on them.
