@@ -4,10 +4,9 @@
 // in an anonymous namespace so that copies built for different instruction
 // sets never meet at link time.
 //
-// The chroma parts are computed exactly instead of looked up: for |d| <= 128,
-// floor(k |d|) equals ((|d| << p) * M) >> 16 with the constants below (the
-// tests compare every chroma value with the tables), and trunc(k d) follows
-// by restoring the sign.
+// The chroma parts are computed exactly instead of looked up, with a
+// fixed-point multiply per part (see Chroma); the tests compare every chroma
+// value with the reference tables.
 #include <emmintrin.h>
 #if defined(__SSSE3__)
 #include <tmmintrin.h>
@@ -151,11 +150,14 @@ inline void LoadPlanes(const std::uint8_t* s, __m128i& c0, __m128i& c1, __m128i&
 #endif
 }
 
-// floor(k |d|) for the four chroma factors, as ((|d| << p) * M) >> 16.
-constexpr int kBlueU = 58027;   // 1.771, p = 1
+// trunc(k d) for the four chroma factors: pmulhw gives floor(((d << p) * M)
+// / 65536), which equals floor(k d) for every d in -128..127 with these
+// constants; k d is never a whole number for d != 0, so trunc is that plus 1
+// for negative d.
+constexpr int kBlueU = 29014;   // 1.771, p = 2
 constexpr int kGreenU = 22655;  // 0.3457, p = 0
-constexpr int kRedV = 45947;    // 1.4022, p = 1
-constexpr int kGreenV = 46812;  // 0.7144, p = 0
+constexpr int kRedV = 22974;    // 1.4022, p = 2
+constexpr int kGreenV = 23406;  // 0.7144, p = 1
 
 // The per-group chroma offsets, eight groups in 16-bit lanes.
 struct ChromaOffsets {
@@ -169,20 +171,15 @@ inline ChromaOffsets Chroma(__m128i u, __m128i v) {
     const __m128i bias = Set16(128);
     const __m128i du = _mm_sub_epi16(u, bias);
     const __m128i dv = _mm_sub_epi16(v, bias);
-    const __m128i su = _mm_srai_epi16(du, 15);  // -1 where negative
-    const __m128i sv = _mm_srai_epi16(dv, 15);
-    const __m128i au = _mm_sub_epi16(_mm_xor_si128(du, su), su);
-    const __m128i av = _mm_sub_epi16(_mm_xor_si128(dv, sv), sv);
-    auto withSign = [](__m128i magnitude, __m128i sign) {
-        return _mm_sub_epi16(_mm_xor_si128(magnitude, sign), sign);
-    };
+    const __m128i negativeU = _mm_srai_epi16(du, 15);  // -1 where d < 0
+    const __m128i negativeV = _mm_srai_epi16(dv, 15);
     ChromaOffsets c;
-    c.blue = withSign(_mm_mulhi_epu16(_mm_slli_epi16(au, 1), Set16(kBlueU)), su);
-    c.red = withSign(_mm_mulhi_epu16(_mm_slli_epi16(av, 1), Set16(kRedV)), sv);
-    // Both green parts have the opposite sign of their d.
-    const __m128i gu = withSign(_mm_mulhi_epu16(au, Set16(kGreenU)), su);
-    const __m128i gv = withSign(_mm_mulhi_epu16(av, Set16(kGreenV)), sv);
-    c.green = _mm_sub_epi16(_mm_setzero_si128(), _mm_add_epi16(gu, gv));
+    c.blue = _mm_sub_epi16(_mm_mulhi_epi16(_mm_slli_epi16(du, 2), Set16(kBlueU)), negativeU);
+    c.red = _mm_sub_epi16(_mm_mulhi_epi16(_mm_slli_epi16(dv, 2), Set16(kRedV)), negativeV);
+    // Both green parts are -trunc(k d): -(floor + [d < 0]) summed.
+    const __m128i floors = _mm_add_epi16(_mm_mulhi_epi16(du, Set16(kGreenU)),
+                                         _mm_mulhi_epi16(_mm_slli_epi16(dv, 1), Set16(kGreenV)));
+    c.green = _mm_sub_epi16(_mm_add_epi16(negativeU, negativeV), floors);
     return c;
 }
 
