@@ -13,6 +13,7 @@
 
 #include <array>
 #include <atomic>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -304,15 +305,20 @@ inline constexpr std::uint32_t TK_LOG_DRIVER_INSTALLED = 8;
 inline constexpr std::uint32_t TK_LOG_DRIVER_DEINSTALLED = 9;
 inline constexpr std::uint32_t TK_LOG_DRIVER_RUNS = 10;
 
+// Value 2 of a log entry: a number, or the address of a text of static
+// lifetime (the failed function's name of a kind 0 entry).
+struct LogValue {
+    template <std::integral T>
+    constexpr LogValue(T number) : bits(static_cast<std::uintptr_t>(number)) {}
+    LogValue(const void* address) : bits(reinterpret_cast<std::uintptr_t>(address)) {}
+    std::uintptr_t bits;
+};
+
 // Stores one entry (the kind's low 16 bits) and, when a main window is set and
 // fewer than 50 notifications are pending, announces its slot. Any thread.
-void AddLogEntry(std::uint32_t kind, std::uint32_t value1, std::uintptr_t value2,
-                 std::uint32_t value3, std::uint32_t value4);
-// Kind 0 with a function name of static lifetime, e.g. "TKReadQuad".
-inline void AddLogEntry(std::uint32_t kind, std::uint32_t value1, const char* value2,
-                        std::uint32_t value3 = 0, std::uint32_t value4 = 0) {
-    AddLogEntry(kind, value1, reinterpret_cast<std::uintptr_t>(value2), value3, value4);
-}
+// Example: AddLogEntry(TK_LOG_ERROR, code, "TKReadQuad").
+void AddLogEntry(std::uint32_t kind, std::uint32_t value1, LogValue value2 = 0,
+                 std::uint32_t value3 = 0, std::uint32_t value4 = 0);
 
 // The ring's slots (read without the lock, as the main window does), the slot
 // the next entry goes to, and the number of entries ever written.
