@@ -6,6 +6,7 @@
 #include <string>
 
 #include "buslib/ModuleState.h"
+#include "imaging/YuvTables.h"
 
 namespace tk::detail {
 
@@ -141,6 +142,7 @@ std::uint32_t TKInitModule() {
             state.nodes[node].chosenSpeed.store(single ? TK_NO_SPEED : 0);
         }
     }
+    InitYuvTables();
     for (auto& channel : module.channels) {
         channel.store(nullptr);
     }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "BusFixture.h"
+#include "imaging/YuvTables.h"
 
 namespace tk::testing {
 namespace {
@@ -13,6 +14,10 @@ namespace rec = records;
 
 class CardChannelTest : public BusFixture {};
 INSTANTIATE_BOTH_LAYOUTS(CardChannelTest);
+
+TEST_P(CardChannelTest, ModuleStartBuildsTheColourTables) {
+    EXPECT_EQ(224, UpperPart(YuvTableU()[255])) << "blue part of d = 127";
+}
 
 TEST_P(CardChannelTest, CardCountCountsSlotBitsZeroToFifteen) {
     const struct {
