@@ -722,7 +722,15 @@ ScenarioResult Parser::Parse(std::string_view text) {
                 end = text.size();
             }
             ++line_;
-            const std::string line = Trim(text.substr(pos, end - pos));
+            std::string_view raw = text.substr(pos, end - pos);
+            // A '#' after a blank starts a comment; one inside a word does not.
+            for (std::size_t i = 1; i < raw.size(); ++i) {
+                if (raw[i] == '#' && (raw[i - 1] == ' ' || raw[i - 1] == '\t')) {
+                    raw = raw.substr(0, i);
+                    break;
+                }
+            }
+            const std::string line = Trim(raw);
             pos = end + 1;
             if (line.empty() || line[0] == '#' || line[0] == ';') {
                 continue;

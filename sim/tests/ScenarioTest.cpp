@@ -141,6 +141,73 @@ TEST(ScenarioFile, ReadsEverySectionAndKey) {
     EXPECT_EQ(EventAction::Reset, s.events[5].action);
 }
 
+// The example of the README, as documented.
+constexpr const char* kReadmeExample = R"([simulator]
+memory = 192              # MiB of frame buffers for all contexts together
+
+[card]                    # one adapter card; none given: one card in slot 0
+slot = 0                  # registry slot 0..15 (default: the card's index)
+link = \DosDevices\TKSIM0 # "SymbolicLinkName<slot>"; the device is \\.\TKSIM0
+systemid = 0x01020301     # "CardSystemId<slot>": type 1 in the low byte
+
+[node]                    # a node that is not a camera
+card = 0
+kind = extended           # plain | extended (self-ID extension packets) | inactive (link off)
+speed = 1                 # 0 = S100, 1 = S200, 2 = S400
+
+[camera]
+preset = colour           # start from a built-in camera: monochrome | colour
+name = left               # one word; events and tests use it (default camera<N>)
+card = 0
+plugged = yes             # no: the camera is plugged in later by an event
+vendor = ACME Vision      # vendor and model name leaves of the ROM
+model = Model X
+uniqueid = 0x0030530000000042
+speed = 2                 # maximum speed of the node
+base = 0xF0F00000         # command register base
+mode = 0 5 2 3 4          # FORMAT MODE RATE...: Formats 0..6; rates 0 (1.875) .. 5 (60)
+feature = brightness 0 255 128 manual auto onepush onoff readout absolute
+feature = whitebalance 0 1023 600/440 manual onepush   # U/V
+trigger = yes             # TRIGGER_INQ and TRIGGER_MODE present
+register = 0x100 0x81000000   # an inquiry register (0x100..0x5FC) as read from a real camera
+
+[format7]                 # a Format 7 mode of the [camera] above
+mode = 0
+maxsize = 1024x768
+unitsize = 8x2
+unitposition = 4x2        # leave out: UNIT_POSITION_INQ is absent (reads fail with code 15)
+colours = 0 1 2 3 4 5 6   # colour codings offered: Y-8 .. RGB-16
+packetunit = 8            # PACKET_PARA_INQ: bytes per packet step and maximum
+maxpacket = 4096
+valuesetting = yes        # VALUE_SETTING with the Setting_1 handshake
+register = 0x040 0x00084000   # 0x000, 0x004, 0x014, 0x040, 0x04C as read from a real camera
+
+[events]                  # TIME in ms after the card's bus was first opened
+at = 2000 unplug left     # hot-plug, each followed by a bus reset
+at = 4000 plug left
+at = 5000 reset           # a bus reset on card 0 (or: reset CARD)
+at = 6000 error 0x00020001    # error events (read with TKGetErrors); optional CARD
+at = 6500 notify 3        # queued notifications; optional CARD
+at = 7000 fail left 5 11  # the next 5 transactions to the camera fail with status 11
+at = 8000 trigger left    # one pulse on the external trigger input
+)";
+
+TEST(ScenarioFile, TheDocumentedExampleIsValid) {
+    const ScenarioResult r = ParseScenario(kReadmeExample, "README.md");
+    ASSERT_TRUE(r.scenario) << r.error.Text();
+    EXPECT_EQ(192u, r.scenario->memoryBudgetMiB);
+    EXPECT_EQ("\\DosDevices\\TKSIM0", r.scenario->cards[0].linkName);
+    ASSERT_EQ(1u, r.scenario->cameras.size());
+    EXPECT_EQ("Model X", r.scenario->cameras[0].model);
+    EXPECT_EQ(7u, r.scenario->events.size());
+}
+
+TEST(ScenarioFile, HashInsideAWordIsNotAComment) {
+    const ScenarioResult r = ParseScenario("[camera]\nmodel = Cam#1 # the first\n", "x.ini");
+    ASSERT_TRUE(r.scenario) << r.error.Text();
+    EXPECT_EQ("Cam#1", r.scenario->cameras[0].model);
+}
+
 TEST(ScenarioFile, CamerasWithoutNamesAndCardsGetDefaults) {
     const ScenarioResult r = ParseScenario("[camera]\n[camera]\npreset = colour\n", "x.ini");
     ASSERT_TRUE(r.scenario) << r.error.Text();
