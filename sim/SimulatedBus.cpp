@@ -67,6 +67,24 @@ SimulatedBus::SimulatedBus(Scenario scenario, SimulatedBusOptions options)
     }
 }
 
+std::unique_ptr<SimulatedBus> SimulatedBus::ForProgram(const std::string& scenarioPath,
+                                                       ScenarioError* error) {
+    Scenario scenario;
+    if (scenarioPath.empty()) {
+        scenario = DefaultScenario();
+    } else {
+        ScenarioResult loaded = LoadScenarioFile(scenarioPath);
+        if (!loaded.scenario) {
+            if (error != nullptr) {
+                *error = loaded.error;
+            }
+            return nullptr;
+        }
+        scenario = std::move(*loaded.scenario);
+    }
+    return std::make_unique<SimulatedBus>(std::move(scenario), SimulatedBusOptions{false, true});
+}
+
 SimulatedBus::~SimulatedBus() {
     {
         Lock lock(mutex_);

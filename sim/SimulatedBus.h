@@ -39,6 +39,11 @@ struct SimulatedBusOptions {
 class SimulatedBus final : public tk::DriverPlatform {
 public:
     explicit SimulatedBus(Scenario scenario, SimulatedBusOptions options = {});
+    // The bus as the program runs it: in real time, from the built-in default
+    // (empty path) or a scenario file. Null, with the error, when the file
+    // cannot be used.
+    static std::unique_ptr<SimulatedBus> ForProgram(const std::string& scenarioPath,
+                                                    ScenarioError* error);
     ~SimulatedBus() override;
     SimulatedBus(const SimulatedBus&) = delete;
     SimulatedBus& operator=(const SimulatedBus&) = delete;
