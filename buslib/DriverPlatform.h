@@ -57,6 +57,9 @@ public:
 
     virtual void CloseDevice(DeviceHandle device) = 0;
 
+    // Raises the calling thread to time-critical priority (the bus monitor).
+    virtual void RaiseThreadToTimeCritical() {}
+
     // The address a record gives the driver for a buffer of this process that
     // the driver writes into (the bus information's quadlet buffer). The real
     // driver is given the address itself. A stand-in on a 64-bit host that

@@ -123,6 +123,10 @@ public:
     }
 
     void CloseDevice(DeviceHandle device) override { CloseHandle(AsHandle(device)); }
+
+    void RaiseThreadToTimeCritical() override {
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    }
 };
 
 }  // namespace

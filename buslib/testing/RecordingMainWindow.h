@@ -3,6 +3,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <utility>
@@ -25,6 +27,7 @@ public:
             return false;
         }
         posts_.push_back({wParam, lParam});
+        posted_.notify_all();
         return true;
     }
 
@@ -48,11 +51,24 @@ public:
         }
         return matching;
     }
+    // Waits until `count` posts of `wParam` arrived (or a generous safety
+    // limit passed); true when they did.
+    bool WaitForPosts(std::uint32_t wParam, std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return posted_.wait_for(lock, std::chrono::seconds(20), [&] {
+            std::size_t n = 0;
+            for (const auto& p : posts_) {
+                n += p.wParam == wParam ? 1 : 0;
+            }
+            return n >= count;
+        });
+    }
     // The main window handled one log notification.
     void HandleLogPost() { pending_.fetch_sub(1); }
 
 private:
     mutable std::mutex mutex_;
+    std::condition_variable posted_;
     bool accept_ = true;
     std::vector<PostedMessage> posts_;
     std::atomic<std::int32_t> pending_{0};

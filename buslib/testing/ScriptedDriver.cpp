@@ -171,4 +171,38 @@ void ScriptedDriver::CloseDevice(DeviceHandle device) {
     closedDevices_.push_back(device);
 }
 
+void ScriptedDriver::RaiseThreadToTimeCritical() {
+    std::lock_guard lock(mutex_);
+    ++timeCriticalRaises_;
+}
+
+std::uint64_t ScriptedDriver::BufferToDriverAddress(void* buffer) {
+    std::lock_guard lock(mutex_);
+    const std::uint64_t token = nextToken_;
+    nextToken_ += 0x1000;
+    lent_[token] = buffer;
+    return token;
+}
+
+void ScriptedDriver::ReleaseDriverAddress(std::uint64_t address) {
+    std::lock_guard lock(mutex_);
+    lent_.erase(address);
+}
+
+void* ScriptedDriver::LentBuffer(std::uint64_t address) const {
+    std::lock_guard lock(mutex_);
+    const auto it = lent_.find(address);
+    return it == lent_.end() ? nullptr : it->second;
+}
+
+std::size_t ScriptedDriver::LentBufferCount() const {
+    std::lock_guard lock(mutex_);
+    return lent_.size();
+}
+
+int ScriptedDriver::TimeCriticalRaises() const {
+    std::lock_guard lock(mutex_);
+    return timeCriticalRaises_;
+}
+
 }  // namespace tk::testing

@@ -76,6 +76,16 @@ public:
                              std::uint32_t size, std::uint32_t waitMilliseconds,
                              std::uint32_t* bytesReturned) override;
     void CloseDevice(DeviceHandle device) override;
+    void RaiseThreadToTimeCritical() override;
+    // Buffers are lent to the driver as small tokens, in both layouts, so that
+    // handlers find them on any host.
+    std::uint64_t BufferToDriverAddress(void* buffer) override;
+    void ReleaseDriverAddress(std::uint64_t address) override;
+
+    // For handlers: the buffer lent under this address, or nullptr.
+    void* LentBuffer(std::uint64_t address) const;
+    std::size_t LentBufferCount() const;
+    int TimeCriticalRaises() const;
 
 private:
     static std::string Lower(const std::string& s);
@@ -90,6 +100,9 @@ private:
     std::vector<std::string> openedPaths_;
     std::vector<DeviceHandle> closedDevices_;
     DeviceHandle nextDevice_ = 100;
+    std::map<std::uint64_t, void*> lent_;
+    std::uint64_t nextToken_ = 0x1000;
+    int timeCriticalRaises_ = 0;
 };
 
 // Installs a driver platform for a scope (a test), then restores the default.

@@ -13,8 +13,22 @@ namespace {
 constexpr const char kServiceKey[] = "system\\currentcontrolset\\services\\tkdrv";
 constexpr const char kParametersKey[] = "system\\currentcontrolset\\services\\tkdrv\\parameters";
 
+// Removes the parameters key, and the service key when nothing else is in it
+// (an installed service keeps its values there).
 void RemoveParameters() {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kServiceKey);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kParametersKey);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    const LONG status = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                         &values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (status == ERROR_SUCCESS && subkeys == 0 && values == 0) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kServiceKey);
+    }
 }
 
 HKEY CreateParameters() {
