@@ -28,7 +28,7 @@ enum class ExchangeOutcome {
     Completed,    // the driver completed the request; bytesReturned is valid
     DeviceError,  // the control request failed (library code 1009)
     TimedOut,     // the finite wait passed; the request was cancelled and has finished (code 5)
-    NoWaitEvent,  // no event could be made for a finite wait (code 1019)
+    NoWaitEvent,  // no event could be made to wait for the request (code 1019)
 };
 
 class DriverPlatform {
