@@ -216,6 +216,7 @@ private:
     int sectionLine_ = 0;
     std::vector<int> cameraLines_;
     std::vector<int> cardLines_;
+    std::vector<int> nodeLines_;
     std::vector<int> eventLines_;
     std::vector<bool> cardSlotGiven_;
     // Format 7 section being read.
@@ -284,6 +285,7 @@ void Parser::StartSection(const std::string& rawName) {
     } else if (name == "node") {
         section_ = Section::Node;
         scenario_.otherNodes.push_back(OtherNodeSpec{});
+        nodeLines_.push_back(line_);
     } else if (name == "camera") {
         section_ = Section::Camera;
         CameraSpec camera;
@@ -687,9 +689,11 @@ void Parser::Validate() {
             c.commandBase = layout.commandBase;
         }
     }
-    for (const auto& node : scenario_.otherNodes) {
+    for (std::size_t i = 0; i < scenario_.otherNodes.size(); ++i) {
+        const OtherNodeSpec& node = scenario_.otherNodes[i];
         if (node.card >= cardCount) {
-            Fail("[node] on card " + std::to_string(node.card) + ", which is not configured");
+            Fail(nodeLines_[i], "card " + std::to_string(node.card) + " is not configured (" +
+                                    std::to_string(cardCount) + " card(s))");
         }
         ++nodesPerCard[static_cast<std::size_t>(node.card)];
     }

@@ -265,6 +265,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadScenario{"[camera]\n[format7]\nmode=0\npacketunit = 6\n", 4, "multiple of 4"},
         BadScenario{"[camera]\nname = a\n[camera]\nname = a\n", 3, "two cameras are named 'a'"},
         BadScenario{"[camera]\ncard = 1\n", 1, "card 1 is not configured"},
+        BadScenario{"[card]\n[node]\ncard = 2\n", 2, "card 2 is not configured"},
+        BadScenario{"[node]\nkind = loud\n", 2, "expected plain, extended or inactive"},
         BadScenario{"[card]\nslot = 3\n[card]\nslot = 3\n", 3, "slot 3 is used by two cards"},
         BadScenario{"[card]\nslot = 16\n", 2, "slot: 16 is larger than 15"},
         BadScenario{"[events]\nat = 10 explode\n", 2, "unknown action 'explode'"},
@@ -273,6 +275,32 @@ INSTANTIATE_TEST_SUITE_P(
         BadScenario{"[events]\nat = 10 error 0\n", 2, "must not be 0"},
         BadScenario{"[events]\nwhen = 10 reset\n", 2, "unknown key 'when'"},
         BadScenario{"[events]\nat = soon reset\n", 2, "'soon' is not a number"}));
+
+TEST(ScenarioFile, GarbageNeverCrashesAndAlwaysExplains) {
+    // Lines made of scenario words and junk in every order.
+    const char* pieces[] = {"[camera]", "[format7]", "[events]",
+                            "[card]",   "[node]",    "mode",
+                            "=",        "0x",        "99999999999999999999",
+                            "at",       "rom",       "feature",
+                            "gain",     "x",         "\t",
+                            " ",        "#",         "[",
+                            "]",        "register",  "0x100",
+                            "plug",     "-1",        "7"};
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const int words = 1 + round % 23;
+        for (int w = 0; w < words; ++w) {
+            seed = seed * 1103515245u + 12345u;
+            text += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
+            text += (seed >> 8) % 4 == 0 ? "\n" : " ";
+        }
+        const ScenarioResult r = ParseScenario(text, "junk.ini");
+        if (!r.scenario) {
+            EXPECT_FALSE(r.error.message.empty()) << text;
+        }
+    }
+}
 
 TEST(ScenarioFile, MissingFileIsReportedWithItsName) {
     const ScenarioResult r = LoadScenarioFile("/nonexistent/dir/none.ini");
