@@ -395,6 +395,22 @@ const std::uint8_t* SimulatedBus::DriverAddressToPointer(std::uint64_t address) 
     return DriverPlatform::DriverAddressToPointer(address);
 }
 
+std::uint64_t SimulatedBus::BufferToDriverAddress(void* buffer) {
+    if (options_.wideLayout || sizeof(void*) <= 4 || buffer == nullptr) {
+        return DriverPlatform::BufferToDriverAddress(buffer);
+    }
+    Lock lock(mutex_);
+    const std::uint64_t token = nextCallerToken_;
+    nextCallerToken_ = nextCallerToken_ >= 0xFFFFFFF0u ? 0xC0000000u : nextCallerToken_ + 16;
+    callerTokens_[token] = static_cast<std::uint8_t*>(buffer);
+    return token;
+}
+
+void SimulatedBus::ReleaseDriverAddress(std::uint64_t address) {
+    Lock lock(mutex_);
+    callerTokens_.erase(address);
+}
+
 // ---- registry and devices ------------------------------------------------------------
 
 bool SimulatedBus::IsWow64Process() {
@@ -707,15 +723,12 @@ std::uint32_t SimulatedBus::BusInformation(Card& card, std::uint8_t* r, Layout l
     const auto capacity =
         static_cast<std::uint32_t>(rec::GetField(r, layout, rec::bus_info::Capacity));
     std::uint8_t* buffer = nullptr;
-    if (address != 0) {
-        std::uintptr_t p = static_cast<std::uintptr_t>(address);
-        if (layout == Layout::Compact && sizeof(void*) > 4) {
-            // A compact record holds 32 bits of the address. The caller's buffer
-            // lives beside the record (both on its stack), so they share the upper half.
-            p = (reinterpret_cast<std::uintptr_t>(r) & ~std::uintptr_t{0xFFFFFFFFu}) |
-                static_cast<std::uintptr_t>(address & 0xFFFFFFFFu);
-        }
-        buffer = reinterpret_cast<std::uint8_t*>(p);
+    if (layout == Layout::Compact && sizeof(void*) > 4) {
+        // 32 bits cannot hold an address of this process: only tokens are valid.
+        auto it = callerTokens_.find(address);
+        buffer = it == callerTokens_.end() ? nullptr : it->second;
+    } else {
+        buffer = reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(address));
     }
     if (buffer == nullptr && capacity != 0) {
         rec::PutField(r, layout, rec::header::Status, reg::kStatusInputParameters);

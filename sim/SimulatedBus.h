@@ -58,6 +58,8 @@ public:
                                  std::uint32_t* bytesReturned) override;
     void CloseDevice(tk::DeviceHandle device) override;
     const std::uint8_t* DriverAddressToPointer(std::uint64_t address) override;
+    std::uint64_t BufferToDriverAddress(void* buffer) override;
+    void ReleaseDriverAddress(std::uint64_t address) override;
 
     // ---- moving the simulation ----
     // Catches up with the clock: frames due, scripted events due.
@@ -204,7 +206,9 @@ private:
     tk::DeviceHandle nextHandle_ = 0x5100;
     std::uint32_t nextBufferHandle_ = 0x10;
     std::uint64_t bufferBytes_ = 0;
-    std::map<std::uint64_t, const std::uint8_t*> tokens_;
+    std::map<std::uint64_t, const std::uint8_t*> tokens_;  // frame buffers
+    std::map<std::uint64_t, std::uint8_t*> callerTokens_;  // callers' buffers
+    std::uint64_t nextCallerToken_ = 0xC0000000u;
     bool stopping_ = false;
     std::thread realTimeThread_;
 };

@@ -139,14 +139,23 @@ TEST_P(DriverContract, BusInformationFillsTheCallersBuffer) {
     std::uint32_t quadlets[32] = {};
     auto r = Record(rec::request::BusInfo);
     r.Set(rec::bus_info::Capacity, 32);
-    r.Set(rec::bus_info::BufferAddress, reinterpret_cast<std::uintptr_t>(quadlets));
+    const std::uint64_t address = bus_.BufferToDriverAddress(quadlets);
+    r.Set(rec::bus_info::BufferAddress, address);
     ASSERT_EQ(0u, Send(r).status);
+    bus_.ReleaseDriverAddress(address);
     EXPECT_EQ(3u, r.Get(rec::bus_info::NodeCount));
     EXPECT_EQ(3u, r.Get(rec::bus_info::NodesDescribed));
     EXPECT_EQ(2u, r.Get(rec::bus_info::LocalNode));
     for (std::uint32_t n = 0; n < 3; ++n) {
         EXPECT_EQ(n, (quadlets[n] >> 24) & 0x3F);
         EXPECT_EQ(0x80000000u, quadlets[n] & 0xC0000000u) << "self-ID packet identifier";
+    }
+    // An address the driver did not hand out is refused, never written to.
+    if (GetParam() == Layout::Compact && sizeof(void*) > 4) {
+        auto stale = Record(rec::request::BusInfo);
+        stale.Set(rec::bus_info::Capacity, 32);
+        stale.Set(rec::bus_info::BufferAddress, address);
+        EXPECT_EQ(reg::kStatusInputParameters, Send(stale).status);
     }
 }
 
