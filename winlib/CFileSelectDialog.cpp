@@ -73,16 +73,31 @@ CBasicWindow* CFileSelectDialog::Control(int /*id*/) {
     return nullptr;
 }
 
-// The explorer dialog lays itself out around the hook window; the whole dialog is centred
-// over the owner once, the first time it is laid out, and kept on the desktop.
-LRESULT CFileSelectDialog::OnSizeInner() {
-    if ((m_record.Flags & OFN_EXPLORER) != 0 && !m_centred && m_parent != nullptr &&
-        m_parent->Handle() != nullptr) {
+// The explorer dialog is laid out around its hook window, so the dialog itself, the hook
+// window's parent, is what gets centred over the owner and kept on the desktop: once, when the
+// hook first hears of a size or of the end of the dialog's initialisation, whichever the
+// system sends first.
+void CFileSelectDialog::CentreFileDialog() {
+    if ((m_record.Flags & OFN_EXPLORER) == 0 || m_centred || m_parent == nullptr ||
+        m_parent->Handle() == nullptr) {
+        return;
+    }
+    const HWND dialog = GetParent(m_hwnd);
+    if (dialog != nullptr) {
         m_centred = true;
-        const HWND dialog = GetParent(m_hwnd);
-        if (dialog != nullptr) {
-            CentreOverParent(dialog);
-        }
+        CentreOverParent(dialog);
+    }
+}
+
+LRESULT CFileSelectDialog::OnSizeInner() {
+    CentreFileDialog();
+    return DefaultProcess();
+}
+
+LRESULT CFileSelectDialog::OnNotify() {
+    const auto* header = reinterpret_cast<const NMHDR*>(LParam());
+    if (header != nullptr && header->code == static_cast<UINT>(CDN_INITDONE)) {
+        CentreFileDialog();
     }
     return DefaultProcess();
 }

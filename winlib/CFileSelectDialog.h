@@ -41,10 +41,14 @@ public:
     LRESULT DefaultProcess() override { return 0; }
     LRESULT OnCommand() override { return DefaultProcess(); }
     LRESULT OnSizeInner() override;
+    LRESULT OnNotify() override;
     LRESULT OnNcDestroyInner() override;
     LRESULT OnInitDialog() override;
 
 private:
+    // Centres the explorer dialog over the owner, once per run.
+    void CentreFileDialog();
+
     friend UINT_PTR CALLBACK FileDialogHookProc(HWND, UINT, WPARAM, LPARAM);
 
     OPENFILENAMEA m_record{};

@@ -29,15 +29,21 @@ LRESULT CALLBACK CatchDebugBoxes(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-struct ScriptState {
+}  // namespace
+
+struct TimerScript::State {
     std::deque<std::function<void()>> steps;
     UINT_PTR timer = 0;
     int idleTicks = 0;
 };
-thread_local ScriptState* t_script = nullptr;
+
+namespace {
+
+// The innermost script of this thread: the one whose steps the timer runs.
+thread_local TimerScript::State* t_script = nullptr;
 
 void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
-    ScriptState* script = t_script;
+    TimerScript::State* script = t_script;
     if (script == nullptr) {
         return;
     }
@@ -104,22 +110,23 @@ std::vector<std::string> DebugBoxCatcher::TakeTexts() {
     return texts;
 }
 
-TimerScript::TimerScript(std::vector<std::function<void()>> steps) {
-    t_script = new ScriptState;
+TimerScript::TimerScript(std::vector<std::function<void()>> steps)
+    : m_state(new State), m_outer(t_script) {
     for (auto& step : steps) {
-        t_script->steps.push_back(std::move(step));
+        m_state->steps.push_back(std::move(step));
     }
-    t_script->timer = SetTimer(nullptr, 0, 10, RunNextStep);
+    t_script = m_state;
+    m_state->timer = SetTimer(nullptr, 0, 10, RunNextStep);
 }
 
 TimerScript::~TimerScript() {
-    KillTimer(nullptr, t_script->timer);
-    delete t_script;
-    t_script = nullptr;
+    KillTimer(nullptr, m_state->timer);
+    t_script = m_outer;
+    delete m_state;
 }
 
 bool TimerScript::Done() const {
-    return t_script->steps.empty();
+    return m_state->steps.empty();
 }
 
 void WinlibTest::SetUp() {

@@ -48,6 +48,12 @@ public:
     TimerScript& operator=(const TimerScript&) = delete;
 
     bool Done() const;
+
+    struct State;
+
+private:
+    State* m_state;
+    State* m_outer;
 };
 
 // Sequences of events recorded by test windows, compared as a whole.
