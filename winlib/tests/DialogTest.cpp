@@ -172,10 +172,11 @@ TEST_F(WinlibDialog, ModelessDialogGetsTheKeyboardInterfaceThroughPreTranslate) 
     ASSERT_EQ(dialog->DoModeless(), 1);
     const HWND handle = dialog->Handle();
     const HWND edit = GetDlgItem(handle, IDC_EDIT);
-    SetFocus(edit);
+    SetForegroundWindow(GetAncestor(edit, GA_ROOT));
     PumpPending();
-    PostMessageA(edit, WM_KEYDOWN, VK_TAB, 0x000F0001);
-    EXPECT_EQ(app.PumpMessage(), 1);
+    SetFocus(edit);
+    ASSERT_EQ(GetFocus(), edit);
+    PressKey(app, edit, VK_TAB);
     EXPECT_EQ(GetFocus(), GetDlgItem(handle, IDC_LIST)) << "Tab moved on to the next control";
     DestroyWindow(handle);
 }

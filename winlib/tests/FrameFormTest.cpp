@@ -134,10 +134,11 @@ TEST_F(WinlibFrameForm, FormGetsTheKeyboardInterfaceThroughTheLoop) {
     ASSERT_NE(frame, nullptr);
     app.SetMainWindow(frame);
     const HWND edit = GetDlgItem(form->Handle(), IDC_FORM_EDIT);
-    SetFocus(edit);
+    SetForegroundWindow(GetAncestor(edit, GA_ROOT));
     PumpPending();
-    PostMessageA(edit, WM_KEYDOWN, VK_TAB, 0x000F0001);
-    EXPECT_EQ(app.PumpMessage(), 1);
+    SetFocus(edit);
+    ASSERT_EQ(GetFocus(), edit);
+    PressKey(app, edit, VK_TAB);
     EXPECT_EQ(GetFocus(), GetDlgItem(form->Handle(), IDC_FORM_COMBO));
     CBasicWindow* control = form->Control(IDC_FORM_BUTTON);
     EXPECT_EQ(control, form->Control(IDC_FORM_EDIT));

@@ -15,12 +15,13 @@
 namespace {
 
 constexpr int kThreads = 4;
-constexpr int kRounds = 40;
+constexpr int kRounds = 10;
 
 struct Counts {
     std::atomic<int> created{0};
     std::atomic<int> misbound{0};
     std::atomic<int> failed{0};
+    std::atomic<int> finished{0};
 };
 
 // One thread: frames and modeless dialogs, each checked against the object that made it.
@@ -50,6 +51,7 @@ void CreateAndCheck(Counts& counts, std::latch& start) {
         DestroyWindow(frameHandle);  // takes the dialog with it
         PumpPending();
     }
+    ++counts.finished;
 }
 
 TEST_F(WinlibTest, WindowsCreatedOnSeveralThreadsBindToTheirOwnObjects) {
@@ -58,6 +60,11 @@ TEST_F(WinlibTest, WindowsCreatedOnSeveralThreadsBindToTheirOwnObjects) {
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i) {
         threads.emplace_back(CreateAndCheck, std::ref(counts), std::ref(start));
+    }
+    // A GUI thread never blocks without serving the messages other threads send it.
+    while (counts.finished.load() < kThreads) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpPending();
     }
     for (std::thread& thread : threads) {
         thread.join();

@@ -93,6 +93,15 @@ bool PumpPending() {
     return quit;
 }
 
+void PressKey(CApplication& app, HWND window, WPARAM key) {
+    PumpPending();
+    PostMessageA(window, WM_KEYDOWN, key, 0x00000001);
+    MSG pending;
+    while (PeekMessageA(&pending, window, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE)) {
+        app.PumpMessage();
+    }
+}
+
 DebugBoxCatcher::DebugBoxCatcher()
     : m_hook(SetWindowsHookExA(WH_CBT, CatchDebugBoxes, nullptr, GetCurrentThreadId())) {
     t_boxTexts = new std::vector<std::string>;

@@ -22,6 +22,9 @@ void UnregisterLibraryClasses();
 // Dispatches every message already queued for this thread; true when WM_QUIT was among them.
 bool PumpPending();
 
+// Posts a key press to a window and runs the application's loop until it has been handled.
+void PressKey(CApplication& app, HWND window, WPARAM key);
+
 // Texts of the "DEBUGOUT" boxes shown on this thread while it lives; each box is closed
 // as soon as it appears.
 class DebugBoxCatcher {
