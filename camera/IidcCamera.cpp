@@ -393,10 +393,12 @@ bool IidcCamera::SetupFormat7(Format7Request& request) {
 
 // After Setting_1 is written, a camera with VALUE_SETTING reports the new
 // region's packet figures once it has cleared bit 30; one without it is given
-// a fixed pause.
+// a fixed pause. A camera without the register may refuse the write as well
+// as the read (code 15); neither makes the set-up fail.
 bool IidcCamera::WaitForValueSetting(std::uint32_t blockBase) {
     const std::uint32_t address = blockBase + iidc::kValueSetting;
-    if (WriteRegister(address, iidc::kValueSettingSetting1) != TK_OK) {
+    const std::uint32_t written = WriteRegister(address, iidc::kValueSettingSetting1);
+    if (written != TK_OK && written != TKDRV_RCODE) {
         return false;
     }
     std::uint32_t value = 0;

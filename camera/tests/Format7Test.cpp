@@ -342,6 +342,17 @@ TEST_F(Format7ValueSettingTest, ErrorFlagsWithoutPresenceAreIgnored) {
     EXPECT_TRUE(camera.SetupFormat7(request));
 }
 
+TEST_F(Format7ValueSettingTest, CameraRefusingTheWriteAsWellGetsTheFixedPause) {
+    bus.FailAlways(kValueSetting, kRcode);
+    Format7Request request = Request(0, 0, 640, 480);
+    EXPECT_TRUE(camera.SetupFormat7(request));
+    EXPECT_EQ(3u, CountReads(bus.Trace(), kValueSetting));
+    const std::vector<std::uint32_t> sleeps = clock.Sleeps();
+    ASSERT_GE(sleeps.size(), 11u);
+    EXPECT_EQ((std::vector<std::uint32_t>{5, 5, 5, 5, 5, 5, 50}),
+              std::vector<std::uint32_t>(sleeps.begin() + 4, sleeps.begin() + 11));
+}
+
 TEST_F(Format7ValueSettingTest, FailuresOtherThanAMissingRegisterFail) {
     bus.FailAlways(kValueSetting, kNoAck, ScriptedRegisterBus::Accesses::Reads);
     Format7Request request = Request(0, 0, 640, 480);
