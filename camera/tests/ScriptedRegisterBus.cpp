@@ -16,25 +16,6 @@ constexpr std::uint32_t kNotImplemented = 20;
 
 }  // namespace
 
-void PrintTo(const RegisterAccess& access, std::ostream* out) {
-    const auto flags = out->flags();
-    *out << (access.kind == RegisterAccess::Kind::Read ? "Read(" : "Write(") << std::hex
-         << std::showbase << access.address << ", " << access.value << std::dec;
-    if (access.status != 0) {
-        *out << ", status " << access.status;
-    }
-    *out << ")";
-    out->flags(flags);
-}
-
-RegisterAccess Read(std::uint32_t address, std::uint32_t value, std::uint32_t status) {
-    return {RegisterAccess::Kind::Read, address, value, status};
-}
-
-RegisterAccess Write(std::uint32_t address, std::uint32_t value, std::uint32_t status) {
-    return {RegisterAccess::Kind::Write, address, value, status};
-}
-
 void ScriptedRegisterBus::SetRegister(std::uint32_t address, std::uint32_t value) {
     registers_[address] = value;
 }
@@ -69,13 +50,7 @@ void ScriptedRegisterBus::QueueReadFailure(std::uint32_t address, std::uint32_t 
 }
 
 std::vector<RegisterAccess> ScriptedRegisterBus::Writes() const {
-    std::vector<RegisterAccess> writes;
-    for (const RegisterAccess& access : trace_) {
-        if (access.kind == RegisterAccess::Kind::Write) {
-            writes.push_back(access);
-        }
-    }
-    return writes;
+    return WritesOf(trace_);
 }
 
 std::uint32_t ScriptedRegisterBus::Access(RegisterAccess::Kind kind, std::uint32_t address,
