@@ -1,5 +1,7 @@
 #include "camera/VideoModes.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr std::uint8_t kY8 = 0;
@@ -47,6 +49,14 @@ const FixedFormatMode* FindFixedFormatMode(unsigned format, unsigned mode) {
         return nullptr;
     }
     return &kFixedFormatModes[format * kModesPerFormat + mode];
+}
+
+std::uint16_t FixedFormatPayload(unsigned format, unsigned mode, unsigned frameRate) {
+    const FixedFormatMode* entry = FindFixedFormatMode(format, mode);
+    if (entry == nullptr || frameRate >= std::size(entry->payload)) {
+        return 0;
+    }
+    return entry->payload[frameRate];
 }
 
 const std::array<const char*, 8> kColourCodeNames{"Y-8",   "YUV-411", "YUV-422", "YUV-444",

@@ -27,6 +27,10 @@ extern const std::array<FixedFormatMode, kFixedFormatCount * kModesPerFormat> kF
 // mode above 7.
 const FixedFormatMode* FindFixedFormatMode(unsigned format, unsigned mode);
 
+// The payload of a fixed format's mode at a frame rate; 0 where the table
+// defines none (rates 6 and 7, Format 3 and above, modes above 7).
+std::uint16_t FixedFormatPayload(unsigned format, unsigned mode, unsigned frameRate);
+
 // Names shown in the settings dialog, indexed by the settings' codes.
 extern const std::array<const char*, 8> kColourCodeNames;   // "Y-8" .. "RGB-16", ""
 extern const std::array<const char*, 8> kFrameRateNames;    // "1.875" .. "60", "", ""

@@ -32,6 +32,16 @@ TEST(FixedFormatModes, LooksUpByFormatAndMode) {
     EXPECT_EQ(nullptr, FindFixedFormatMode(0, 8));
 }
 
+TEST(FixedFormatModes, PayloadIsZeroWhereTheTableHasNone) {
+    EXPECT_EQ(2560, FixedFormatPayload(0, 5, 5));
+    EXPECT_EQ(0, FixedFormatPayload(0, 5, 6));
+    EXPECT_EQ(0, FixedFormatPayload(0, 5, 7));
+    EXPECT_EQ(0, FixedFormatPayload(0, 5, 255));
+    EXPECT_EQ(0, FixedFormatPayload(3, 0, 2));
+    EXPECT_EQ(0, FixedFormatPayload(1, 8, 2));
+    EXPECT_EQ(0, FixedFormatPayload(1, 0, 0)) << "800 x 600 YUV-422 has no 1.875";
+}
+
 // At 8000 packets per second an image takes 3840 packets at 1.875 frames per
 // second, half as many at each faster rate (4096 and down for 1024 x 768).
 TEST(FixedFormatModes, PayloadsCarryOneImagePerFramePeriod) {
