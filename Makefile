@@ -1,5 +1,5 @@
 # Entry points; see README.md.
-.PHONY: all bootstrap test test-native test-win32 bench
+.PHONY: all bootstrap test test-native test-win32 bench run
 
 all: test
 
@@ -17,3 +17,7 @@ test-win32: bootstrap
 
 bench: bootstrap
 	cmake --preset bench >/dev/null && cmake --build --preset bench
+
+# Builds Oriscope.exe and runs it on the simulated bus (see README.md).
+run: bootstrap
+	@scripts/run-oriscope

@@ -1,0 +1,8 @@
+// The program's one application object; WinMain comes with the window library.
+#include "app/ViewerApp.h"
+
+namespace {
+
+ViewerApp theViewerApp;
+
+}  // namespace
