@@ -291,4 +291,48 @@ TEST_F(MainWindowEndToEnd, ConnectOpensOneCameraWindowPerNodeUpToTheCardsMaximum
     EXPECT_EQ(0u, exitCode);
 }
 
+// A card of type 0 allows three camera windows.
+constexpr char kFourCameraScenario[] =
+    "[card]\n"
+    "systemid = 0x01020300\n"
+    "[camera]\n"
+    "preset = monochrome\n"
+    "uniqueid = 0x0030530000000001\n"
+    "[camera]\n"
+    "preset = monochrome\n"
+    "uniqueid = 0x0030530000000002\n"
+    "[camera]\n"
+    "preset = colour\n"
+    "uniqueid = 0x0030530000000003\n"
+    "[camera]\n"
+    "preset = colour\n"
+    "uniqueid = 0x0030530000000004\n";
+
+TEST_F(MainWindowEndToEnd, AFourthConnectionOnACardOfTypeZeroIsRefused) {
+    TemporaryFile scenario("oriscope-four-cameras.ini", kFourCameraScenario);
+    StartProgram("/simulate:" + scenario.Path());
+    OpenCardLine(1, 4);
+    for (int node = 0; node < 3; ++node) {
+        program.SelectListItem(IDC_NODE_LIST, node);
+        program.ClickButton(IDC_CONNECT);
+        ASSERT_TRUE(WaitUntil(
+            [&] { return program.OtherWindows().size() == static_cast<std::size_t>(node + 1); },
+            5000))
+            << "camera window " << node + 1;
+    }
+    program.SelectListItem(IDC_NODE_LIST, 3);
+    program.ClickButton(IDC_CONNECT);
+    HWND dialog = program.WaitForDialog("Message");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("Error: Maximum number of connections reached.",
+              program.DialogItemText(dialog, IDC_MESSAGE_TEXT));
+    program.ClickButtonIn(dialog, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return program.FindDialog(nullptr) == nullptr; }, 5000));
+    EXPECT_EQ(3u, program.OtherWindows().size());
+
+    // Selecting "No Card" closes every camera window with the card.
+    program.SelectComboItem(IDC_CARD_LIST, 0);
+    EXPECT_TRUE(WaitUntil([&] { return program.OtherWindows().empty(); }, 5000));
+}
+
 }  // namespace

@@ -1,8 +1,8 @@
-// Waits until a visible top-level window with the given class and title exists
-// on a desktop of this window station (Wine's virtual desktops are desktops).
-// Used by the run script to know when to take its screenshot.
+// Waits until a visible top-level window with the given class and title shows
+// on this program's desktop, then creates the marker file. Started by the run
+// script inside Wine's virtual desktop, which it cannot look into from outside.
 //
-//   WaitForWindow DESKTOP CLASS TITLE TIMEOUT_MS
+//   WaitForWindow CLASS TITLE TIMEOUT_MS MARKER_FILE
 //
 // Exit code 0 when the window showed, 1 when the time passed, 2 for bad arguments.
 #include <windows.h>
@@ -33,28 +33,24 @@ BOOL CALLBACK Check(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-bool Shows(const char* desktopName, Search* search) {
-    HDESK desktop = OpenDesktopA(desktopName, 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
-    if (desktop == nullptr) {
-        return false;
-    }
-    EnumDesktopWindows(desktop, &Check, reinterpret_cast<LPARAM>(search));
-    CloseDesktop(desktop);
-    return search->found;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: WaitForWindow DESKTOP CLASS TITLE TIMEOUT_MS\n");
+        std::fprintf(stderr, "usage: WaitForWindow CLASS TITLE TIMEOUT_MS MARKER_FILE\n");
         return 2;
     }
-    const DWORD timeout = static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10));
+    const DWORD timeout = static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10));
     const DWORD start = GetTickCount();
     for (;;) {
-        Search search{argv[2], argv[3], false};
-        if (Shows(argv[1], &search)) {
+        Search search{argv[1], argv[2], false};
+        EnumWindows(&Check, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            HANDLE marker = CreateFileA(argv[4], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (marker != INVALID_HANDLE_VALUE) {
+                CloseHandle(marker);
+            }
             return 0;
         }
         if (GetTickCount() - start >= timeout) {

@@ -56,7 +56,9 @@ public:
     // The form inside the frame that holds the controls.
     HWND Form() const { return m_form; }
     HWND Control(int id) const;
-    // Waits until the form has handled everything posted to it so far.
+    // Waits until the form has handled everything posted to it so far. A form
+    // that is waiting for camera threads to end answers early: wait for the
+    // outcome with WaitUntil then.
     bool Sync() const;
 
     // Opens and closes a combo box's drop-down list, as a click on its arrow does.
