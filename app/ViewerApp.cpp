@@ -10,6 +10,7 @@
 #include "app/MessageDialog.h"
 #include "buslib/MainWindowLink.h"
 #include "buslib/TK.h"
+#include "capture/AutoModeSettings.h"
 #include "views/CameraView.h"
 
 int ViewerApp::InitInstance() {
@@ -32,6 +33,13 @@ int ViewerApp::InitInstance() {
     if (!problem.empty()) {
         ShowMessageDialog(problem.c_str(), nullptr, false, nullptr);
     }
+    const capture::TelnetSwitch telnet = capture::FindTelnetSwitch(CommandLine());
+    if (!telnet.error.empty()) {
+        const std::string text =
+            telnet.error + "\r\r\nThe trigger server listens on the machine's address, port 23.";
+        ShowMessageDialog(text.c_str(), nullptr, false, nullptr);
+    }
+    capture::SetTriggerEndpoint(telnet.endpoint);
     const std::uint32_t result = TKInitModule();
     if (result != 0) {
         AddLogEntry(TK_LOG_ERROR, result, "TKInitModule");
