@@ -707,6 +707,44 @@ TEST_F(PreferencesDialogTest, OkWithTheBusPageNeverShownKeepsItsFields) {
     EXPECT_TRUE(expected == settings) << "Format 7 accepted without payload checks";
 }
 
+// Values no list offers (a failed inquiry, codes beyond the names) select nothing and
+// come back as they were, instead of whatever an empty selection would read.
+TEST_F(PreferencesDialogTest, ValuesNoListOffersComeBackUnchanged) {
+    Connect(sim::MonochromeCamera());
+    settings.formatInquiry = 0;
+    settings.triggerMode = 2;
+    settings.speed = 3;
+    settings.isoChannel = 20;
+    settings.bayerPattern = 4;
+    const VideoSettings before = settings;
+    Lines formats;
+    Lines modes;
+    std::string trigger;
+    std::string channel;
+    const int result = Run({[&](HWND dialog) {
+                                formats = ComboLines(dialog, IDC_VIDEO_FORMAT);
+                                modes = ComboLines(dialog, IDC_VIDEO_MODE);
+                                trigger = ComboSelection(dialog, IDC_TRIGGER_MODE);
+                                ClickTab(dialog, 1);
+                            },
+                            [&](HWND dialog) {
+                                channel = ComboSelection(dialog, IDC_ISO_CHANNEL);
+                                Press(dialog, IDOK);
+                            }});
+    EXPECT_EQ(1, result);
+    EXPECT_EQ(Lines{}, formats);
+    EXPECT_EQ(Lines{}, modes);
+    EXPECT_EQ("", trigger);
+    EXPECT_EQ("", channel);
+    EXPECT_EQ(0, settings.format);
+    EXPECT_EQ(5, settings.mode);
+    EXPECT_EQ(2, settings.triggerMode);
+    EXPECT_EQ(3, settings.speed);
+    EXPECT_EQ(20, settings.isoChannel);
+    EXPECT_EQ(4, settings.bayerPattern);
+    EXPECT_TRUE(before == settings);
+}
+
 TEST_F(PreferencesDialogTest, PayloadChecksRefuseOkWithTheirMessages) {
     const char* const kMultiple = "'Packetpayload' must be a multiple of 4.";
     const char* const kFraction =
