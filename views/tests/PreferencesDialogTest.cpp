@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "buslib/TK.h"
@@ -151,6 +152,44 @@ int CurrentTab(HWND dialog) {
     return static_cast<int>(SendMessageA(Item(dialog, IDC_PAGE_TABS), TCM_GETCURSEL, 0, 0));
 }
 
+// Whether a control was given the focus while watched. Recorded from the focus
+// message itself: other programs' windows on the same display may take the
+// activation (and with it the focus) away again at any time.
+class FocusWatch {
+public:
+    FocusWatch() {
+        s_current = this;
+        m_hook = SetWindowsHookExA(WH_CALLWNDPROC, &Record, nullptr, GetCurrentThreadId());
+    }
+    ~FocusWatch() {
+        UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    FocusWatch(const FocusWatch&) = delete;
+    FocusWatch& operator=(const FocusWatch&) = delete;
+
+    void Watch(HWND window) {
+        m_window = window;
+        m_got = false;
+    }
+    bool Got() const { return m_got; }
+
+private:
+    static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && s_current != nullptr && message->message == WM_SETFOCUS &&
+            message->hwnd == s_current->m_window && s_current->m_window != nullptr) {
+            s_current->m_got = true;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline FocusWatch* s_current = nullptr;
+    HHOOK m_hook = nullptr;
+    HWND m_window = nullptr;
+    bool m_got = false;
+};
+
 // What a message box showed; the step closes it.
 struct Message {
     std::string title;
@@ -192,11 +231,9 @@ void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
 
 // ---- Simulated camera ------------------------------------------------------------
 
-constexpr const char* kVendor = "Oriscope Simulation";
-
-sim::CameraSpec Named(sim::CameraSpec spec, const char* name) {
-    spec.name = name;
-    return spec;
+sim::CameraSpec Named(sim::CameraSpec description, const char* name) {
+    description.name = name;
+    return description;
 }
 
 // Formats 0 and 7 only: Format 0 mode 0 (160 x 120 YUV-444) at 1.875 .. 30, whose
@@ -236,25 +273,25 @@ protected:
 
     // Puts the camera alone on the bus, connects to it and inquires it, as a camera
     // window does before it shows the dialog.
-    void Connect(const sim::CameraSpec& spec) {
+    void Connect(const sim::CameraSpec& description) {
         sim::Scenario scenario = sim::DefaultScenario();
-        scenario.cameras = {spec};
+        scenario.cameras = {description};
         bus = std::make_unique<sim::SimulatedBus>(scenario);
         tk::SetDriverPlatform(bus.get());
         ASSERT_EQ(0u, TKInitModule());
         ASSERT_EQ(0u, TKOpenCard(0));
         ASSERT_EQ(0u, TKOpenBus(0, 16, 64, 8, 32));
         opened = true;
-        const auto node = bus->NodeNumber(spec.name);
-        ASSERT_TRUE(node.has_value()) << spec.name;
-        cameraName = spec.name;
+        const auto node = bus->NodeNumber(description.name);
+        ASSERT_TRUE(node.has_value()) << description.name;
+        cameraName = description.name;
         camera.settings.card = 0;
         camera.settings.node = static_cast<std::uint8_t>(*node);
-        camera.nodeInfo.commandRegisterBase = bus->CommandBase(spec.name);
+        camera.nodeInfo.commandRegisterBase = bus->CommandBase(description.name);
         snprintf(camera.nodeInfo.vendorName, sizeof camera.nodeInfo.vendorName, "%s",
-                 spec.vendor.c_str());
+                 description.vendor.c_str());
         snprintf(camera.nodeInfo.modelName, sizeof camera.nodeInfo.modelName, "%s",
-                 spec.model.c_str());
+                 description.model.c_str());
         ASSERT_TRUE(camera.InquireAll());
         settings = camera.settings;
     }
@@ -352,7 +389,7 @@ TEST_F(PreferencesDialogTest, CameraPageFillsFromTheInquiryAndCancelChangesNothi
     const Lines allColours = {"Y-8", "YUV-411", "YUV-422", "YUV-444", "RGB-8", "Y-16", "RGB-16"};
     struct Case {
         const char* name;
-        sim::CameraSpec spec;
+        sim::CameraSpec description;
         std::uint8_t format;  // put into the settings after the inquiry
         CameraPageView expected;
     };
@@ -439,7 +476,7 @@ TEST_F(PreferencesDialogTest, CameraPageFillsFromTheInquiryAndCancelChangesNothi
         TearDown();
         opened = false;
         SetUp();
-        Connect(c.spec);
+        Connect(c.description);
         settings.format = c.format;
         // A stored geometry that a fixed format replaces in the edits.
         settings.width = 960;
@@ -816,6 +853,8 @@ TEST_F(PreferencesDialogTest, OutOfRangeEditsAreCorrectedAndRefused) {
         settings.format = 7;
         const VideoSettings before = settings;
         std::string corrected;
+        std::pair<DWORD, DWORD> selection{99, 99};
+        FocusWatch focus;
         bool focused = false;
         int tabAfterLeaving = -1;
         const int result = Run({[&](HWND dialog) {
@@ -825,11 +864,15 @@ TEST_F(PreferencesDialogTest, OutOfRangeEditsAreCorrectedAndRefused) {
                                 },
                                 [&](HWND dialog) {
                                     SetItemText(dialog, c.id, c.typed);
+                                    focus.Watch(Item(dialog, c.id));
                                     Press(dialog, IDOK);
                                 },
                                 [&](HWND dialog) {
                                     corrected = ItemText(dialog, c.id);
-                                    focused = GetFocus() == Item(dialog, c.id);
+                                    focused = focus.Got();
+                                    SendMessageA(Item(dialog, c.id), EM_GETSEL,
+                                                 reinterpret_cast<WPARAM>(&selection.first),
+                                                 reinterpret_cast<LPARAM>(&selection.second));
                                     // The corrected text would pass; typed again, it keeps
                                     // the user on the page.
                                     SetItemText(dialog, c.id, c.typed);
@@ -839,7 +882,9 @@ TEST_F(PreferencesDialogTest, OutOfRangeEditsAreCorrectedAndRefused) {
                                 }});
         EXPECT_EQ(0, result);
         EXPECT_EQ(c.corrected, corrected);
-        EXPECT_TRUE(focused) << "the offending edit has the focus";
+        EXPECT_TRUE(focused) << "the offending edit is given the focus";
+        EXPECT_EQ(std::make_pair(DWORD{0}, static_cast<DWORD>(corrected.size())), selection)
+            << "its whole text is selected";
         EXPECT_EQ(c.tab, tabAfterLeaving);
         EXPECT_TRUE(before == settings);
     }
