@@ -32,7 +32,9 @@ public:
     // Shows a frame (null: none, acquisition has stopped) and returns the buffer handle to
     // give back to the driver, 0 for none. A Y-8 frame is shown from its own buffer, which
     // the view keeps until the next Y-8 frame or ShowFrame(null); other frames are converted
-    // into the display bitmap and go back at once.
+    // into the display bitmap and go back at once. A grey frame is shown only when it has
+    // the display bitmap's size (else it goes back at once, not shown). Call ShowFrame(null)
+    // before the view goes, so that a held buffer gets back to the driver.
     std::uint32_t ShowFrame(const FrameEntry* entry);
     // Writes the shown image as a bitmap file; without a name the "Save Bitmap" dialog asks
     // for one. 1 when a file was written, else 0 (no image, cancelled, write failed).
