@@ -1,5 +1,6 @@
 #include "winlib/CTextFieldBar.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -168,6 +169,37 @@ LRESULT CTextFieldBar::OnSizeInner() {
     LayoutFields();
     InvalidateRect(m_hwnd, nullptr, TRUE);
     return DefaultProcess();
+}
+
+std::string CTextFieldBar::JoinedText() {
+    std::string text;
+    for (auto* field = static_cast<CTextField*>(m_fields.First()); field != nullptr;
+         field = static_cast<CTextField*>(m_fields.Next())) {
+        text += field->Text();
+        text += '\t';
+    }
+    return text;
+}
+
+LRESULT CTextFieldBar::OnUnlistedMessage() {
+    switch (Message()) {
+        case WM_GETTEXTLENGTH:
+            return static_cast<LRESULT>(JoinedText().size());
+        case WM_GETTEXT: {
+            const auto capacity = static_cast<std::size_t>(WParam());
+            auto* buffer = reinterpret_cast<char*>(LParam());
+            if (capacity == 0 || buffer == nullptr) {
+                return 0;
+            }
+            const std::string text = JoinedText();
+            const std::size_t length = std::min(text.size(), capacity - 1);
+            std::memcpy(buffer, text.data(), length);
+            buffer[length] = '\0';
+            return static_cast<LRESULT>(length);
+        }
+        default:
+            return CStatusBar::OnUnlistedMessage();
+    }
 }
 
 void CTextFieldBar::DrawContents(HDC dc) {

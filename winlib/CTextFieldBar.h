@@ -5,6 +5,8 @@
 // frame statistics in one.
 #pragma once
 
+#include <string>
+
 #include "winlib/CPointerList.h"
 #include "winlib/CStatusBar.h"
 
@@ -27,6 +29,9 @@ public:
     virtual int SetFieldStyle(int index, DWORD flags);
 
     LRESULT OnSizeInner() override;
+    // The bar's text is its fields' texts, each followed by a tab, so that
+    // screen readers and other programs can read what the fields show.
+    LRESULT OnUnlistedMessage() override;
     void DrawContents(HDC dc) override;
 
     // Places the fields from the left; stretching fields share what the others leave.
@@ -39,6 +44,7 @@ private:
     // Appends one field; 0 when it cannot be allocated or attached.
     int AddField(const char* text);
     int ClientWidth() const;
+    std::string JoinedText();
 
     HFONT m_font = nullptr;
     bool m_ownsFont = false;

@@ -190,6 +190,22 @@ TEST_F(WinlibStatusBar, FieldTextKeepsItsLabelAndItsWidth) {
     EXPECT_STREQ(bar->Field(1)->Text(), "Rate:00000000!");
 }
 
+TEST_F(WinlibStatusBar, WindowTextIsTheFieldsTexts) {
+    CTextFieldBar* bar = MakeBar(CStatusBar::kBottom);
+    ASSERT_EQ(bar->AddFieldsFromText("Seen: 00000000\tRate: 00000\t"), 1);
+    bar->SetFieldText(0, "17", 6);
+    const char expected[] = "Seen: 17\tRate: 00000\t";
+    EXPECT_EQ(GetWindowTextLengthA(bar->Handle()), static_cast<int>(sizeof expected - 1));
+    char text[64];
+    EXPECT_EQ(GetWindowTextA(bar->Handle(), text, sizeof text),
+              static_cast<int>(sizeof expected - 1));
+    EXPECT_STREQ(text, expected);
+    // A short buffer gets what fits, terminated.
+    char small[6];
+    EXPECT_EQ(GetWindowTextA(bar->Handle(), small, sizeof small), 5);
+    EXPECT_STREQ(small, "Seen:");
+}
+
 TEST_F(WinlibStatusBar, StretchingFieldSharesTheSpareWidth) {
     CTextFieldBar* bar = MakeBar(CStatusBar::kBottom);
     SizeClient(300, 200);

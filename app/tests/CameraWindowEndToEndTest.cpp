@@ -1,0 +1,463 @@
+// Camera windows of the real program on the simulated bus: connecting, the
+// preferences dialog, live acquisition with its statistics and picture, bus
+// resets, saving and closing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/tests/support/ProgramUnderTest.h"
+#include "resources/resource.h"
+
+namespace {
+
+using oriscope_test::ProgramUnderTest;
+using oriscope_test::TemporaryFile;
+using oriscope_test::WaitUntil;
+
+constexpr DWORD kNodeListTimeoutMs = 15000;
+constexpr DWORD kWindowTimeoutMs = 10000;
+constexpr char kColourModel[] = "SIM-C1024 Colour";
+constexpr char kVendor[] = "Oriscope Simulation";
+constexpr int kRateListId = 1022;
+constexpr int kPayloadEditId = 1044;
+
+struct Colour {
+    int r, g, b;
+};
+
+// White, yellow, cyan, green, magenta, red, blue, black: the simulated camera's bars.
+constexpr Colour kBarColours[8] = {{255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 255, 0},
+                                   {255, 0, 255},   {255, 0, 0},   {0, 0, 255},   {0, 0, 0}};
+
+struct DescendantSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDescendant(HWND child, LPARAM parameter) {
+    auto* search = reinterpret_cast<DescendantSearch*>(parameter);
+    if (GetDlgCtrlID(child) == search->id) {
+        search->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindDescendant(HWND parent, int id) {
+    DescendantSearch search{id, nullptr};
+    EnumChildWindows(parent, &MatchDescendant, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    return children;
+}
+
+// A combo box's selected line, read wide as Wine carries it between processes.
+std::string ComboSelectionText(HWND combo) {
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (index < 0) {
+        return {};
+    }
+    wchar_t wide[64] = {};
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide));
+    char text[64] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+// A picture of a window's client area as the screen shows it, rows top down.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
+
+    Colour At(int x, int y) const {
+        const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
+        return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+                static_cast<int>(p & 0xFF)};
+    }
+};
+
+Picture Capture(HWND window) {
+    Picture picture;
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    picture.width = client.right;
+    picture.height = client.bottom;
+    if (picture.width <= 0 || picture.height <= 0) {
+        return picture;
+    }
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, picture.width, picture.height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* source = static_cast<const std::uint32_t*>(bits);
+    picture.pixels.assign(source,
+                          source + static_cast<std::size_t>(picture.width) * picture.height);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+// The bar a colour belongs to, or -1 when it is none of them (an edge, the ramp).
+int BarOf(const Colour& c) {
+    for (int i = 0; i < 8; ++i) {
+        const Colour& bar = kBarColours[i];
+        if (std::abs(c.r - bar.r) < 70 && std::abs(c.g - bar.g) < 70 &&
+            std::abs(c.b - bar.b) < 70) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// The bars along one row, left to right, each run once.
+std::vector<int> BarsAlongRow(const Picture& picture, int y) {
+    std::vector<int> bars;
+    for (int x = 0; x < picture.width; ++x) {
+        const int bar = BarOf(picture.At(x, y));
+        if (bar >= 0 && (bars.empty() || bars.back() != bar)) {
+            bars.push_back(bar);
+        }
+    }
+    return bars;
+}
+
+class CameraWindowEndToEnd : public ::testing::Test {
+protected:
+    void StartProgram(const std::string& arguments) {
+        std::string error;
+        ASSERT_TRUE(program.Start(arguments, &error)) << error;
+    }
+
+    void OpenCard(int line, std::size_t expectedNodes) {
+        program.DropDownCombo(IDC_CARD_LIST);
+        program.SelectComboItem(IDC_CARD_LIST, line);
+        ASSERT_TRUE(
+            WaitUntil([&] { return program.ListLines(IDC_NODE_LIST).size() == expectedNodes; },
+                      kNodeListTimeoutMs))
+            << "node list never reached " << expectedNodes << " lines";
+    }
+
+    // Connects the node whose line names `model`; returns its preferences dialog.
+    HWND Connect(const std::string& model) {
+        const std::vector<std::string> lines = program.ListLines(IDC_NODE_LIST);
+        int line = -1;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].find(model) != std::string::npos) {
+                line = static_cast<int>(i);
+            }
+        }
+        EXPECT_GE(line, 0) << model << " not in the node list";
+        if (line < 0) {
+            return nullptr;
+        }
+        const std::size_t before = program.OtherWindows().size();
+        program.SelectListItem(IDC_NODE_LIST, line);
+        program.ClickButton(IDC_CONNECT);
+        EXPECT_TRUE(WaitUntil([&] { return program.OtherWindows().size() == before + 1; },
+                              kWindowTimeoutMs));
+        const std::string title = std::string("Preferences for ") + kVendor + " " + model;
+        return program.WaitForDialog(title.c_str());
+    }
+
+    // OK in the preferences dialog; returns the camera window once the dialog is gone.
+    HWND Accept(HWND dialog) {
+        const std::vector<HWND> windows = program.OtherWindows();
+        program.ClickButtonIn(dialog, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kWindowTimeoutMs))
+            << "the preferences dialog stays open";
+        return windows.empty() ? nullptr : windows.back();
+    }
+
+    HWND ConnectAndAccept(const std::string& model) {
+        HWND dialog = Connect(model);
+        EXPECT_NE(dialog, nullptr) << "no preferences dialog for " << model;
+        return dialog != nullptr ? Accept(dialog) : nullptr;
+    }
+
+    static HWND StatusLine(HWND camera) {
+        for (HWND child : Children(camera)) {
+            char text[16] = {};
+            GetWindowTextA(child, text, sizeof text);
+            if (std::string(text).rfind("Seen: ", 0) == 0) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
+
+    static HWND ImageViewOf(HWND camera) {
+        HWND status = StatusLine(camera);
+        for (HWND child : Children(camera)) {
+            if (child != status) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
+
+    // "Seen: 12\tSkipped: 0\t..." as label -> value.
+    static std::map<std::string, std::string> Fields(HWND camera) {
+        std::map<std::string, std::string> fields;
+        char text[256] = {};
+        GetWindowTextA(StatusLine(camera), text, sizeof text);
+        std::string rest = text;
+        for (std::size_t tab; (tab = rest.find('\t')) != std::string::npos;
+             rest = rest.substr(tab + 1)) {
+            const std::string field = rest.substr(0, tab);
+            const std::size_t colon = field.find(": ");
+            if (colon != std::string::npos) {
+                fields[field.substr(0, colon)] = field.substr(colon + 2);
+            }
+        }
+        return fields;
+    }
+
+    static long Seen(HWND camera) { return std::atol(Fields(camera)["Seen"].c_str()); }
+
+    static void Command(HWND camera, int id) {
+        PostMessageA(camera, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    }
+
+    std::string Title(HWND window) const { return program.Text(window); }
+
+    ProgramUnderTest program;
+};
+
+TEST_F(CameraWindowEndToEnd, ConnectingOpensThePreferencesAndOkNamesCameraAndGeometry) {
+    StartProgram("/simulate");
+    OpenCard(1, 2);
+    HWND dialog = Connect(kColourModel);
+    ASSERT_NE(dialog, nullptr);
+    const std::string payload = program.Text(FindDescendant(dialog, kPayloadEditId));
+    HWND camera = Accept(dialog);
+    ASSERT_NE(camera, nullptr);
+
+    const std::string title = Title(camera);
+    const std::string prefix = std::string(kVendor) + " - " + kColourModel + " (";
+    ASSERT_EQ(title.rfind(prefix, 0), 0u) << title;
+    int width = 0, height = 0, card = -1, node = -1;
+    ASSERT_EQ(
+        std::sscanf(title.c_str() + prefix.size(), "%dx%d %d/%d)", &width, &height, &card, &node),
+        4)
+        << title;
+    EXPECT_GT(width, 0);
+    EXPECT_GT(height, 0);
+    EXPECT_EQ(card, 0);
+
+    // The stream's payload is announced to the main window.
+    EXPECT_TRUE(WaitUntil([&] { return program.ControlText(IDC_ISO_PAYLOAD) == payload; }, 5000))
+        << "payload " << program.ControlText(IDC_ISO_PAYLOAD) << ", dialog said " << payload;
+    const std::map<std::string, std::string> fields = Fields(camera);
+    EXPECT_EQ(fields.at("Seen"), "0");
+    EXPECT_EQ(fields.at("Skipped"), "0");
+    EXPECT_EQ(fields.at("Rate"), "---");
+    EXPECT_EQ(fields.at("Status"), "Off");
+
+    // The image view fills the client area above the status line: 320 x 240.
+    RECT view{};
+    GetClientRect(ImageViewOf(camera), &view);
+    EXPECT_EQ(view.right, 320);
+    EXPECT_EQ(view.bottom, 240);
+}
+
+TEST_F(CameraWindowEndToEnd, AcquisitionCountsAndPaintsEveryFrameAtTheCameraRate) {
+    StartProgram("/simulate");
+    OpenCard(1, 2);
+    HWND dialog = Connect(kColourModel);
+    ASSERT_NE(dialog, nullptr);
+    const double cameraRate =
+        std::atof(ComboSelectionText(FindDescendant(dialog, kRateListId)).c_str());
+    ASSERT_GT(cameraRate, 0.0);
+    HWND camera = Accept(dialog);
+    ASSERT_NE(camera, nullptr);
+
+    Command(camera, IDM_TOGGLE_ACQUISITION);
+    ASSERT_TRUE(WaitUntil([&] { return Fields(camera)["Status"] == "Run"; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return Seen(camera) >= 20; }, 20000))
+        << "frames seen: " << Seen(camera);
+    const DWORD start = GetTickCount();
+    const long seenAtStart = Seen(camera);
+    Sleep(3000);
+    const long seenAtEnd = Seen(camera);
+    const double measured = (seenAtEnd - seenAtStart) * 1000.0 / (GetTickCount() - start);
+
+    std::map<std::string, std::string> fields = Fields(camera);
+    EXPECT_EQ(fields["Skipped"], "0");
+    const double shownRate = std::atof(fields["Rate"].c_str());
+    EXPECT_NEAR(shownRate, cameraRate, cameraRate * 0.25) << "Rate: " << fields["Rate"];
+    EXPECT_NEAR(measured, cameraRate, cameraRate * 0.35);
+
+    // The colour bars in their order, moving from picture to picture.
+    HWND view = ImageViewOf(camera);
+    const Picture first = Capture(view);
+    ASSERT_GT(first.width, 0);
+    const int row = first.height / 3;
+    const std::vector<int> bars = BarsAlongRow(first, row);
+    ASSERT_GE(bars.size(), 8u) << "bars along the row: " << ::testing::PrintToString(bars);
+    for (std::size_t i = 1; i < bars.size(); ++i) {
+        EXPECT_EQ(bars[i], (bars[i - 1] + 1) % 8) << ::testing::PrintToString(bars);
+    }
+    Sleep(300);
+    const Picture second = Capture(view);
+    EXPECT_NE(first.pixels, second.pixels) << "the picture does not move";
+
+    // Stopping keeps the last picture and resets the fields.
+    Command(camera, IDM_TOGGLE_ACQUISITION);
+    ASSERT_TRUE(WaitUntil([&] { return Fields(camera)["Status"] == "Off"; }, 5000));
+    EXPECT_EQ(Fields(camera)["Rate"], "---");
+    const long stoppedAt = Seen(camera);
+    Sleep(500);
+    EXPECT_EQ(Seen(camera), stoppedAt);
+    EXPECT_GE(BarsAlongRow(Capture(view), row).size(), 8u);
+}
+
+TEST_F(CameraWindowEndToEnd, SettingsWhileRunningAreRefusedWithAMessage) {
+    StartProgram("/simulate");
+    OpenCard(1, 2);
+    HWND camera = ConnectAndAccept(kColourModel);
+    ASSERT_NE(camera, nullptr);
+    Command(camera, IDM_TOGGLE_ACQUISITION);
+    ASSERT_TRUE(WaitUntil([&] { return Fields(camera)["Status"] == "Run"; }, 5000));
+    const std::string payload = program.ControlText(IDC_ISO_PAYLOAD);
+
+    Command(camera, IDM_EDIT_SETTINGS);
+    HWND message = program.WaitForDialog("Message");
+    ASSERT_NE(message, nullptr);
+    EXPECT_NE(program.Text(FindDescendant(message, IDC_MESSAGE_TEXT))
+                  .find("Please stop acquisition first."),
+              std::string::npos);
+    program.ClickButtonIn(message, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(message); }, 5000));
+    EXPECT_EQ(program.ControlText(IDC_ISO_PAYLOAD), payload);
+    EXPECT_EQ(Fields(camera)["Status"], "Run");
+}
+
+TEST_F(CameraWindowEndToEnd, ViewSizeCommandsSizeTheImageViewExactly) {
+    StartProgram("/simulate");
+    OpenCard(1, 2);
+    HWND camera = ConnectAndAccept(kColourModel);
+    ASSERT_NE(camera, nullptr);
+    HWND view = ImageViewOf(camera);
+    const struct {
+        int id, width, height;
+    } sizes[] = {
+        {IDM_VIEW_160X120, 160, 120}, {IDM_VIEW_640X480, 640, 480}, {IDM_VIEW_320X240, 320, 240}};
+    for (const auto& size : sizes) {
+        Command(camera, size.id);
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                RECT client{};
+                GetClientRect(view, &client);
+                return client.right == size.width && client.bottom == size.height;
+            },
+            5000))
+            << size.width << "x" << size.height;
+    }
+}
+
+// The camera leaves the bus and comes back while acquiring.
+constexpr char kReplugScenario[] =
+    "[camera]\n"
+    "preset = colour\n"
+    "name = colour\n"
+    "vendor = Oriscope Simulation\n"
+    "model = SIM-C1024 Colour\n"
+    "[events]\n"
+    "at = 12000 unplug colour\n"
+    "at = 16000 plug colour\n";
+
+TEST_F(CameraWindowEndToEnd, UnpluggedCameraShowsIdleAndComesBackAcquiring) {
+    TemporaryFile scenario("oriscope-replug.ini", kReplugScenario);
+    StartProgram("/simulate:" + scenario.Path());
+    OpenCard(1, 1);
+    HWND camera = ConnectAndAccept(kColourModel);
+    ASSERT_NE(camera, nullptr);
+    const std::string connected = Title(camera);
+    Command(camera, IDM_TOGGLE_ACQUISITION);
+    ASSERT_TRUE(WaitUntil([&] { return Seen(camera) > 0; }, 10000));
+
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::string title = Title(camera);
+            return title.size() > 6 && title.compare(title.size() - 6, 6, "IDLE)") == 0;
+        },
+        20000))
+        << Title(camera);
+    ASSERT_TRUE(WaitUntil([&] { return Title(camera) == connected; }, 20000)) << Title(camera);
+    // The camera was programmed and enabled again: frames keep coming.
+    const long seen = Seen(camera);
+    EXPECT_TRUE(WaitUntil([&] { return Seen(camera) > seen + 5; }, 10000));
+    EXPECT_EQ(Fields(camera)["Status"], "Run");
+}
+
+// Four colour cameras on an OHCI card, all acquiring when the program ends.
+constexpr char kFourCameraScenario[] =
+    "[card]\nslot = 0\nsystemid = 0x01020301\n"
+    "[camera]\npreset = colour\nname = a\nmodel = Cam A\nuniqueid = 0x0030530000000001\n"
+    "[camera]\npreset = colour\nname = b\nmodel = Cam B\nuniqueid = 0x0030530000000002\n"
+    "[camera]\npreset = colour\nname = c\nmodel = Cam C\nuniqueid = 0x0030530000000003\n"
+    "[camera]\npreset = colour\nname = d\nmodel = Cam D\nuniqueid = 0x0030530000000004\n";
+
+TEST_F(CameraWindowEndToEnd, ClosingTheProgramWithFourRunningCamerasEndsCleanly) {
+    TemporaryFile scenario("oriscope-four.ini", kFourCameraScenario);
+    StartProgram("/simulate:" + scenario.Path());
+    OpenCard(1, 4);
+    std::vector<HWND> cameras;
+    for (const char* model : {"Cam A", "Cam B", "Cam C", "Cam D"}) {
+        const std::vector<std::string> lines = program.ListLines(IDC_NODE_LIST);
+        HWND camera = nullptr;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].find(model) != std::string::npos) {
+                const std::size_t before = program.OtherWindows().size();
+                program.SelectListItem(IDC_NODE_LIST, static_cast<int>(i));
+                program.ClickButton(IDC_CONNECT);
+                ASSERT_TRUE(WaitUntil([&] { return program.OtherWindows().size() == before + 1; },
+                                      kWindowTimeoutMs));
+                HWND preferences = program.WaitForDialog(nullptr);
+                ASSERT_NE(preferences, nullptr);
+                camera = Accept(preferences);
+            }
+        }
+        ASSERT_NE(camera, nullptr) << model;
+        cameras.push_back(camera);
+    }
+    for (HWND camera : cameras) {
+        Command(camera, IDM_TOGGLE_ACQUISITION);
+    }
+    for (HWND camera : cameras) {
+        EXPECT_TRUE(WaitUntil([&] { return Seen(camera) > 3; }, 20000)) << Title(camera);
+    }
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.Close(15000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+}  // namespace
