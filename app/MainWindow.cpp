@@ -248,8 +248,8 @@ void MainWindow::RefreshNodeList() {
     Control(IDC_NODE_LIST)->EmptyListBox();
     nodeCount = kNodeTableSize;
     if (!CopyNodeRecords(&ProgramWorkThread(), &nodeCount, nodeTable.data())) {
+        // No cameras at all: open views still learn that theirs is gone.
         nodeCount = 0;
-        return;
     }
     for (std::uint32_t i = 0; i < nodeCount; ++i) {
         CBasicWindow* list = Control(IDC_NODE_LIST);

@@ -69,12 +69,21 @@ bool SelectComboText(HWND combo, const char* text) {
     return false;
 }
 
+// A window's text as it answers WM_GETTEXT (GetWindowText would give another
+// process's window only its caption, never asking the window).
+std::string AskedText(HWND window) {
+    wchar_t wide[256] = {};
+    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide));
+    char text[256] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
 std::string StatusText(HWND camera) {
     for (HWND child = GetWindow(camera, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        char text[256] = {};
-        GetWindowTextA(child, text, sizeof text);
-        if (std::string(text).rfind("Seen: ", 0) == 0) {
+        const std::string text = AskedText(child);
+        if (text.rfind("Seen: ", 0) == 0) {
             return text;
         }
     }
