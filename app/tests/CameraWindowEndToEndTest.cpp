@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+
+#include <dlgs.h>
+
 #include "app/tests/support/ProgramUnderTest.h"
 #include "resources/resource.h"
 
@@ -26,6 +30,10 @@ constexpr char kColourModel[] = "SIM-C1024 Colour";
 constexpr char kVendor[] = "Oriscope Simulation";
 constexpr int kRateListId = 1022;
 constexpr int kPayloadEditId = 1044;
+constexpr int kFormatListId = 1029;
+constexpr int kColourListId = 1020;
+constexpr int kWidthEditId = 1053;
+constexpr int kHeightEditId = 1055;
 
 struct Colour {
     int r, g, b;
@@ -85,6 +93,21 @@ std::string ComboSelectionText(HWND combo) {
     char text[64] = {};
     WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return text;
+}
+
+// Selects the combo line with this text and tells the combo's page, as a user's choice does.
+bool SelectComboText(HWND combo, const std::string& wanted) {
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+        if (ComboSelectionText(combo) == wanted) {
+            SendMessageW(GetParent(combo), WM_COMMAND,
+                         MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(combo));
+            return true;
+        }
+    }
+    return false;
 }
 
 // A picture of a window's client area as the screen shows it, rows top down.
@@ -466,6 +489,204 @@ TEST_F(CameraWindowEndToEnd, ClosingTheProgramWithFourRunningCamerasEndsCleanly)
     DWORD exitCode = 1;
     ASSERT_TRUE(program.Close(15000, &exitCode));
     EXPECT_EQ(exitCode, 0u);
+}
+
+// The colour camera's Format 7 mode 0 with a two-pixel size unit, so that a
+// Y-8 row need not be a multiple of four bytes.
+constexpr char kFormat7Scenario[] =
+    "[camera]\n"
+    "preset = colour\n"
+    "name = colour\n"
+    "[format7]\n"
+    "mode = 0\n"
+    "maxsize = 1024x768\n"
+    "unitsize = 2x2\n"
+    "unitposition = 2x2\n"
+    "colours = 0 4\n"
+    "packetunit = 4\n"
+    "maxpacket = 4096\n";
+
+class Format7EndToEnd : public CameraWindowEndToEnd {
+protected:
+    // Chooses a Format 7 region in the preferences dialog and confirms it.
+    void ChooseRegion(HWND dialog, const char* colour, int width, int height) {
+        ASSERT_TRUE(SelectComboText(FindDescendant(dialog, kFormatListId), "7"));
+        ASSERT_TRUE(SelectComboText(FindDescendant(dialog, kColourListId), colour));
+        SetWindowTextA(FindDescendant(dialog, kWidthEditId), std::to_string(width).c_str());
+        SetWindowTextA(FindDescendant(dialog, kHeightEditId), std::to_string(height).c_str());
+        SetWindowTextA(FindDescendant(dialog, kPayloadEditId), "0");
+        Accept(dialog);
+    }
+
+    void StartAndWaitForFrames(HWND camera) {
+        const long before = Seen(camera);
+        Command(camera, IDM_TOGGLE_ACQUISITION);
+        ASSERT_TRUE(WaitUntil([&] { return Seen(camera) >= before + 10; }, 20000))
+            << "frames seen: " << Seen(camera);
+    }
+
+    void Stop(HWND camera) {
+        Command(camera, IDM_TOGGLE_ACQUISITION);
+        ASSERT_TRUE(WaitUntil([&] { return Fields(camera)["Status"] == "Off"; }, 5000));
+    }
+};
+
+TEST_F(Format7EndToEnd, ARegionChangesTitleAndFramesAndOddRowLengthsAreNotSheared) {
+    TemporaryFile scenario("oriscope-format7.ini", kFormat7Scenario);
+    StartProgram("/simulate:" + scenario.Path());
+    OpenCard(1, 1);
+    HWND dialog = Connect(kColourModel);
+    ASSERT_NE(dialog, nullptr);
+    // 322 grey pixels: rows of 322 bytes.
+    ChooseRegion(dialog, "Y-8", 322, 240);
+    HWND camera = newCamera;
+    ASSERT_NE(camera, nullptr);
+    EXPECT_NE(Title(camera).find("(322x240 0/0)"), std::string::npos) << Title(camera);
+    StartAndWaitForFrames(camera);
+    Stop(camera);
+
+    // Every row of the bar band shows the same bars at the same places.
+    const Picture grey = Capture(ImageViewOf(camera));
+    ASSERT_GT(grey.width, 0);
+    const int top = grey.height * 3 / 10;
+    const int bottom = grey.height * 11 / 20;
+    int differing = 0;
+    for (int x = grey.width / 2; x < grey.width; ++x) {
+        const Colour a = grey.At(x, top);
+        const Colour b = grey.At(x, bottom);
+        differing += a.r != b.r || a.g != b.g || a.b != b.b;
+    }
+    EXPECT_EQ(differing, 0) << "rows " << top << " and " << bottom
+                            << " differ: the picture is sheared";
+
+    // Another region in colour.
+    Command(camera, IDM_EDIT_SETTINGS);
+    dialog = program.WaitForDialog(
+        (std::string("Preferences for ") + kVendor + " " + kColourModel).c_str());
+    ASSERT_NE(dialog, nullptr);
+    ChooseRegion(dialog, "RGB-8", 512, 384);
+    EXPECT_TRUE(
+        WaitUntil([&] { return Title(camera).find("(512x384 0/0)") != std::string::npos; }, 5000))
+        << Title(camera);
+    StartAndWaitForFrames(camera);
+    const Picture colour = Capture(ImageViewOf(camera));
+    const std::vector<int> bars = BarsAlongRow(colour, colour.height / 3);
+    ASSERT_GE(bars.size(), 8u) << ::testing::PrintToString(bars);
+    for (std::size_t i = 1; i < bars.size(); ++i) {
+        EXPECT_EQ(bars[i], (bars[i - 1] + 1) % 8) << ::testing::PrintToString(bars);
+    }
+}
+
+// Reads a 24-bit bitmap file: width, height and rows top down as colours.
+struct BitmapFile {
+    int width = 0;
+    int height = 0;
+    int bitCount = 0;
+    std::vector<std::vector<Colour>> rows;
+};
+
+bool ReadBitmapFile(const std::string& path, BitmapFile* bitmap, std::string* error) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        *error = "cannot open " + path;
+        return false;
+    }
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[65536];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    std::fclose(file);
+    const auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                          static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+    };
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') {
+        *error = "not a bitmap file";
+        return false;
+    }
+    const std::uint32_t offset = u32(10);
+    bitmap->width = static_cast<int>(u32(18));
+    bitmap->height = static_cast<int>(u32(22));
+    bitmap->bitCount = bytes[28] | bytes[29] << 8;
+    if (u32(2) != bytes.size()) {
+        *error =
+            "bfSize " + std::to_string(u32(2)) + " but " + std::to_string(bytes.size()) + " bytes";
+        return false;
+    }
+    if (bitmap->bitCount != 24) {
+        return true;
+    }
+    const std::size_t stride = (static_cast<std::size_t>(bitmap->width) * 3 + 3) / 4 * 4;
+    if (offset + stride * bitmap->height != bytes.size()) {
+        *error = "pixel rows do not fill the file";
+        return false;
+    }
+    for (int y = 0; y < bitmap->height; ++y) {
+        // Bottom-up in the file.
+        const std::size_t row = offset + stride * (bitmap->height - 1 - y);
+        std::vector<Colour> colours;
+        for (int x = 0; x < bitmap->width; ++x) {
+            const std::size_t at = row + static_cast<std::size_t>(x) * 3;
+            colours.push_back({bytes[at + 2], bytes[at + 1], bytes[at]});
+        }
+        bitmap->rows.push_back(std::move(colours));
+    }
+    return true;
+}
+
+TEST_F(CameraWindowEndToEnd, SaveBitmapWritesTheShownImage) {
+    StartProgram("/simulate");
+    OpenCard(1, 2);
+    HWND camera = ConnectAndAccept(kColourModel);
+    ASSERT_NE(camera, nullptr);
+    Command(camera, IDM_TOGGLE_ACQUISITION);
+    ASSERT_TRUE(WaitUntil([&] { return Seen(camera) >= 5; }, 20000));
+    Command(camera, IDM_TOGGLE_ACQUISITION);
+    ASSERT_TRUE(WaitUntil([&] { return Fields(camera)["Status"] == "Off"; }, 5000));
+
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    const std::string path = std::string(directory) + "oriscope-saved.bmp";
+    DeleteFileA(path.c_str());
+
+    Command(camera, IDM_SAVE_BITMAP);
+    HWND dialog = program.WaitForDialog("Save Bitmap");
+    ASSERT_NE(dialog, nullptr);
+    HWND name = FindDescendant(dialog, cmb13);
+    if (name == nullptr) {
+        name = FindDescendant(dialog, edt1);
+    }
+    ASSERT_NE(name, nullptr);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    program.ClickButtonIn(dialog, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000));
+
+    BitmapFile bitmap;
+    std::string error;
+    ASSERT_TRUE(WaitUntil([&] { return ReadBitmapFile(path, &bitmap, &error); }, 5000)) << error;
+    int width = 0, height = 0;
+    const std::string title = Title(camera);
+    ASSERT_EQ(std::sscanf(title.c_str() + title.rfind('(') + 1, "%dx%d", &width, &height), 2);
+    EXPECT_EQ(bitmap.width, width);
+    EXPECT_EQ(bitmap.height, height);
+    ASSERT_EQ(bitmap.bitCount, 24);
+
+    // The bars in their order, as on the screen.
+    std::vector<int> bars;
+    for (const Colour& c : bitmap.rows[bitmap.height / 3]) {
+        const int bar = BarOf(c);
+        if (bar >= 0 && (bars.empty() || bars.back() != bar)) {
+            bars.push_back(bar);
+        }
+    }
+    ASSERT_GE(bars.size(), 8u) << ::testing::PrintToString(bars);
+    for (std::size_t i = 1; i < bars.size(); ++i) {
+        EXPECT_EQ(bars[i], (bars[i - 1] + 1) % 8) << ::testing::PrintToString(bars);
+    }
+    DeleteFileA(path.c_str());
 }
 
 }  // namespace
