@@ -15,12 +15,21 @@
 
 #include <dlgs.h>
 
+#include "app/tests/support/CameraWindows.h"
 #include "app/tests/support/ProgramUnderTest.h"
 #include "resources/resource.h"
 
 namespace {
 
+using oriscope_test::CameraImageView;
+using oriscope_test::CameraStatusFields;
+using oriscope_test::Capture;
+using oriscope_test::Colour;
+using oriscope_test::ComboSelectionText;
+using oriscope_test::FindDescendant;
+using oriscope_test::Picture;
 using oriscope_test::ProgramUnderTest;
+using oriscope_test::SelectComboText;
 using oriscope_test::TemporaryFile;
 using oriscope_test::WaitUntil;
 
@@ -35,128 +44,9 @@ constexpr int kColourListId = 1020;
 constexpr int kWidthEditId = 1053;
 constexpr int kHeightEditId = 1055;
 
-struct Colour {
-    int r, g, b;
-};
-
 // White, yellow, cyan, green, magenta, red, blue, black: the simulated camera's bars.
 constexpr Colour kBarColours[8] = {{255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 255, 0},
                                    {255, 0, 255},   {255, 0, 0},   {0, 0, 255},   {0, 0, 0}};
-
-struct DescendantSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDescendant(HWND child, LPARAM parameter) {
-    auto* search = reinterpret_cast<DescendantSearch*>(parameter);
-    if (GetDlgCtrlID(child) == search->id) {
-        search->found = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindDescendant(HWND parent, int id) {
-    DescendantSearch search{id, nullptr};
-    EnumChildWindows(parent, &MatchDescendant, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        children.push_back(child);
-    }
-    return children;
-}
-
-// A window's text as it answers WM_GETTEXT (GetWindowText would give another
-// process's window only its caption, never asking the window).
-std::string AskedText(HWND window) {
-    wchar_t wide[256] = {};
-    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide));
-    char text[256] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
-
-// A combo box's selected line, read wide as Wine carries it between processes.
-std::string ComboSelectionText(HWND combo) {
-    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    if (index < 0) {
-        return {};
-    }
-    wchar_t wide[64] = {};
-    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide));
-    char text[64] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
-
-// Selects the combo line with this text and tells the combo's page, as a user's choice does.
-bool SelectComboText(HWND combo, const std::string& wanted) {
-    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-        if (ComboSelectionText(combo) == wanted) {
-            SendMessageW(GetParent(combo), WM_COMMAND,
-                         MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
-                         reinterpret_cast<LPARAM>(combo));
-            return true;
-        }
-    }
-    return false;
-}
-
-// A picture of a window's client area as the screen shows it, rows top down.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
-
-    Colour At(int x, int y) const {
-        const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
-        return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
-                static_cast<int>(p & 0xFF)};
-    }
-};
-
-Picture Capture(HWND window) {
-    Picture picture;
-    RECT client{};
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    picture.width = client.right;
-    picture.height = client.bottom;
-    if (picture.width <= 0 || picture.height <= 0) {
-        return picture;
-    }
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, picture.width, picture.height, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    const auto* source = static_cast<const std::uint32_t*>(bits);
-    picture.pixels.assign(source,
-                          source + static_cast<std::size_t>(picture.width) * picture.height);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return picture;
-}
 
 // The bar a colour belongs to, or -1 when it is none of them (an edge, the ramp).
 int BarOf(const Colour& c) {
@@ -249,41 +139,11 @@ protected:
         return dialog != nullptr ? Accept(dialog) : nullptr;
     }
 
-    static HWND StatusLine(HWND camera) {
-        for (HWND child : Children(camera)) {
-            if (AskedText(child).rfind("Seen: ", 0) == 0) {
-                return child;
-            }
-        }
-        return nullptr;
-    }
-
-    static HWND ImageViewOf(HWND camera) {
-        HWND status = StatusLine(camera);
-        for (HWND child : Children(camera)) {
-            if (child != status) {
-                return child;
-            }
-        }
-        return nullptr;
-    }
-
-    // "Seen: 12\tSkipped: 0\t..." as label -> value.
+    static HWND ImageViewOf(HWND camera) { return CameraImageView(camera); }
     static std::map<std::string, std::string> Fields(HWND camera) {
-        std::map<std::string, std::string> fields;
-        std::string rest = AskedText(StatusLine(camera));
-        for (std::size_t tab; (tab = rest.find('\t')) != std::string::npos;
-             rest = rest.substr(tab + 1)) {
-            const std::string field = rest.substr(0, tab);
-            const std::size_t colon = field.find(": ");
-            if (colon != std::string::npos) {
-                fields[field.substr(0, colon)] = field.substr(colon + 2);
-            }
-        }
-        return fields;
+        return CameraStatusFields(camera);
     }
-
-    static long Seen(HWND camera) { return std::atol(Fields(camera)["Seen"].c_str()); }
+    static long Seen(HWND camera) { return oriscope_test::CameraFramesSeen(camera); }
 
     static void Command(HWND camera, int id) {
         PostMessageA(camera, WM_COMMAND, static_cast<WPARAM>(id), 0);

@@ -15,12 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "app/tests/support/CameraWindows.h"
 #include "app/tests/support/ProgramUnderTest.h"
 #include "resources/resource.h"
 
 namespace {
 
+using oriscope_test::CameraStatusFields;
+using oriscope_test::FindDescendant;
 using oriscope_test::ProgramUnderTest;
+using oriscope_test::SelectComboText;
 using oriscope_test::TemporaryFile;
 using oriscope_test::WaitUntil;
 
@@ -29,80 +33,6 @@ constexpr int kColourListId = 1020;
 constexpr int kWidthEditId = 1053;
 constexpr int kHeightEditId = 1055;
 constexpr int kPayloadEditId = 1044;
-
-struct DescendantSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDescendant(HWND child, LPARAM parameter) {
-    auto* search = reinterpret_cast<DescendantSearch*>(parameter);
-    if (GetDlgCtrlID(child) == search->id) {
-        search->found = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindDescendant(HWND parent, int id) {
-    DescendantSearch search{id, nullptr};
-    EnumChildWindows(parent, &MatchDescendant, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Selects the combo line with this text and tells its page.
-bool SelectComboText(HWND combo, const char* text) {
-    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t wide[64] = {};
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-        char line[64] = {};
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, nullptr, nullptr);
-        if (std::string(line) == text) {
-            SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-            SendMessageW(GetParent(combo), WM_COMMAND,
-                         MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
-                         reinterpret_cast<LPARAM>(combo));
-            return true;
-        }
-    }
-    return false;
-}
-
-// A window's text as it answers WM_GETTEXT (GetWindowText would give another
-// process's window only its caption, never asking the window).
-std::string AskedText(HWND window) {
-    wchar_t wide[256] = {};
-    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide));
-    char text[256] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
-
-std::string StatusText(HWND camera) {
-    for (HWND child = GetWindow(camera, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        const std::string text = AskedText(child);
-        if (text.rfind("Seen: ", 0) == 0) {
-            return text;
-        }
-    }
-    return {};
-}
-
-std::map<std::string, std::string> Fields(HWND camera) {
-    std::map<std::string, std::string> fields;
-    std::string rest = StatusText(camera);
-    for (std::size_t tab; (tab = rest.find('\t')) != std::string::npos;
-         rest = rest.substr(tab + 1)) {
-        const std::string field = rest.substr(0, tab);
-        const std::size_t colon = field.find(": ");
-        if (colon != std::string::npos) {
-            fields[field.substr(0, colon)] = field.substr(colon + 2);
-        }
-    }
-    return fields;
-}
 
 double CpuSeconds(DWORD processId) {
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
@@ -190,7 +120,7 @@ int main(int argc, char** argv) {
     Sleep(3000);
     std::vector<long> seenBefore;
     for (HWND camera : windows) {
-        seenBefore.push_back(std::atol(Fields(camera)["Seen"].c_str()));
+        seenBefore.push_back(std::atol(CameraStatusFields(camera)["Seen"].c_str()));
     }
     // scripts/measure-pipeline samples the program's CPU time at these two lines.
     std::printf("measuring\n");
@@ -206,7 +136,7 @@ int main(int argc, char** argv) {
     std::printf("%d camera(s), 640x480 YUV-422, Format 7, 1200 bytes/packet, %.1f s measured\n",
                 cameras, elapsed);
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        std::map<std::string, std::string> fields = Fields(windows[i]);
+        std::map<std::string, std::string> fields = CameraStatusFields(windows[i]);
         const long seen = std::atol(fields["Seen"].c_str());
         std::printf("  camera %zu: %.2f frames/s shown, Skipped: %s, Rate: %s\n", i + 1,
                     (seen - seenBefore[i]) / elapsed, fields["Skipped"].c_str(),

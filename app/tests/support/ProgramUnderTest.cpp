@@ -201,11 +201,15 @@ void ProgramUnderTest::SelectListItem(int id, int index) {
     Sync();
 }
 
-std::string ProgramUnderTest::Text(HWND window) const {
+std::string WindowText(HWND window) {
     char text[1024] = {};
     // WM_GETTEXT, unlike GetWindowTextA, reads another process's controls too.
     SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+std::string ProgramUnderTest::Text(HWND window) const {
+    return WindowText(window);
 }
 
 bool ProgramUnderTest::ControlEnabled(int id) const {

@@ -33,6 +33,9 @@ private:
     std::string m_path;
 };
 
+// A window's text as the window itself answers (another process's windows too).
+std::string WindowText(HWND window);
+
 // Polls `condition` every 20 ms until it holds or `timeoutMs` passed.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
