@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "camera/VideoSettings.h"
+
 struct Format7Request {
     std::uint8_t mode;               // in: Format 7 mode 0..7
     std::uint32_t left;              // in/out: rounded down to the position unit
@@ -25,3 +27,17 @@ static_assert(offsetof(Format7Request, speed) == 21);
 static_assert(offsetof(Format7Request, bytesPerPacket) == 24);
 static_assert(offsetof(Format7Request, packetParameters) == 32);
 static_assert(sizeof(Format7Request) == 36);
+
+// The region, colour coding, speed and payload of the settings as a request.
+inline Format7Request Format7RequestFor(const VideoSettings& settings) {
+    Format7Request request{};
+    request.mode = settings.mode;
+    request.left = settings.left;
+    request.top = settings.top;
+    request.width = settings.width;
+    request.height = settings.height;
+    request.colourCode = settings.colourCode;
+    request.speed = settings.speed;
+    request.bytesPerPacket = settings.bytesPerPacket;
+    return request;
+}

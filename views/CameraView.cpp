@@ -487,15 +487,7 @@ void CameraView::EditSettings() {
         copy.card = camera.settings.card;
         copy.node = camera.settings.node;
         if (copy.format == 7) {
-            Format7Request request{};
-            request.mode = copy.mode;
-            request.left = copy.left;
-            request.top = copy.top;
-            request.width = copy.width;
-            request.height = copy.height;
-            request.colourCode = copy.colourCode;
-            request.speed = copy.speed;
-            request.bytesPerPacket = copy.bytesPerPacket;
+            Format7Request request = Format7RequestFor(copy);
             if (camera.SetupFormat7(request)) {
                 copy.left = request.left;
                 copy.top = request.top;

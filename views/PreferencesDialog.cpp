@@ -377,15 +377,8 @@ void CameraPreferencesPage::QueryFormat7() {
     if (!OnOK() || m_settings.format != kFormat7) {
         return;
     }
-    Format7Request request{};
-    request.mode = m_settings.mode;
-    request.left = m_settings.left;
-    request.top = m_settings.top;
-    request.width = m_settings.width;
-    request.height = m_settings.height;
-    request.colourCode = m_settings.colourCode;
-    request.speed = m_settings.speed;
-    request.bytesPerPacket = 0;
+    Format7Request request = Format7RequestFor(m_settings);
+    request.bytesPerPacket = 0;  // the camera chooses
 
     Control(IDC_PAYLOAD_INFO)->SetText("Wait...");
     RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);

@@ -37,12 +37,6 @@ constexpr DWORD kNodeListTimeoutMs = 15000;
 constexpr DWORD kWindowTimeoutMs = 10000;
 constexpr char kColourModel[] = "SIM-C1024 Colour";
 constexpr char kVendor[] = "Oriscope Simulation";
-constexpr int kRateListId = 1022;
-constexpr int kPayloadEditId = 1044;
-constexpr int kFormatListId = 1029;
-constexpr int kColourListId = 1020;
-constexpr int kWidthEditId = 1053;
-constexpr int kHeightEditId = 1055;
 
 // White, yellow, cyan, green, magenta, red, blue, black: the simulated camera's bars.
 constexpr Colour kBarColours[8] = {{255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 255, 0},
@@ -160,7 +154,7 @@ TEST_F(CameraWindowEndToEnd, ConnectingOpensThePreferencesAndOkNamesCameraAndGeo
     OpenCard(1, 2);
     HWND dialog = Connect(kColourModel);
     ASSERT_NE(dialog, nullptr);
-    const std::string payload = program.Text(FindDescendant(dialog, kPayloadEditId));
+    const std::string payload = program.Text(FindDescendant(dialog, IDC_PACKET_PAYLOAD));
     HWND camera = Accept(dialog);
     ASSERT_NE(camera, nullptr);
 
@@ -198,7 +192,7 @@ TEST_F(CameraWindowEndToEnd, AcquisitionCountsAndPaintsEveryFrameAtTheCameraRate
     HWND dialog = Connect(kColourModel);
     ASSERT_NE(dialog, nullptr);
     const double cameraRate =
-        std::atof(ComboSelectionText(FindDescendant(dialog, kRateListId)).c_str());
+        std::atof(ComboSelectionText(FindDescendant(dialog, IDC_FRAME_RATE)).c_str());
     ASSERT_GT(cameraRate, 0.0);
     HWND camera = Accept(dialog);
     ASSERT_NE(camera, nullptr);
@@ -370,11 +364,11 @@ class Format7EndToEnd : public CameraWindowEndToEnd {
 protected:
     // Chooses a Format 7 region in the preferences dialog and confirms it.
     void ChooseRegion(HWND dialog, const char* colour, int width, int height) {
-        ASSERT_TRUE(SelectComboText(FindDescendant(dialog, kFormatListId), "7"));
-        ASSERT_TRUE(SelectComboText(FindDescendant(dialog, kColourListId), colour));
-        SetWindowTextA(FindDescendant(dialog, kWidthEditId), std::to_string(width).c_str());
-        SetWindowTextA(FindDescendant(dialog, kHeightEditId), std::to_string(height).c_str());
-        SetWindowTextA(FindDescendant(dialog, kPayloadEditId), "0");
+        ASSERT_TRUE(SelectComboText(FindDescendant(dialog, IDC_VIDEO_FORMAT), "7"));
+        ASSERT_TRUE(SelectComboText(FindDescendant(dialog, IDC_COLOUR_MODE), colour));
+        SetWindowTextA(FindDescendant(dialog, IDC_X_SIZE), std::to_string(width).c_str());
+        SetWindowTextA(FindDescendant(dialog, IDC_Y_SIZE), std::to_string(height).c_str());
+        SetWindowTextA(FindDescendant(dialog, IDC_PACKET_PAYLOAD), "0");
         Accept(dialog);
     }
 

@@ -28,12 +28,6 @@ using oriscope_test::SelectComboText;
 using oriscope_test::TemporaryFile;
 using oriscope_test::WaitUntil;
 
-constexpr int kFormatListId = 1029;
-constexpr int kColourListId = 1020;
-constexpr int kWidthEditId = 1053;
-constexpr int kHeightEditId = 1055;
-constexpr int kPayloadEditId = 1044;
-
 double CpuSeconds(DWORD processId) {
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
     FILETIME created, ended, kernel, user;
@@ -100,13 +94,13 @@ int main(int argc, char** argv) {
         if (dialog == nullptr) {
             return Fail("no preferences dialog");
         }
-        if (!SelectComboText(FindDescendant(dialog, kFormatListId), "7") ||
-            !SelectComboText(FindDescendant(dialog, kColourListId), "YUV-422")) {
+        if (!SelectComboText(FindDescendant(dialog, IDC_VIDEO_FORMAT), "7") ||
+            !SelectComboText(FindDescendant(dialog, IDC_COLOUR_MODE), "YUV-422")) {
             return Fail("Format 7 YUV-422 not offered");
         }
-        SetWindowTextA(FindDescendant(dialog, kWidthEditId), "640");
-        SetWindowTextA(FindDescendant(dialog, kHeightEditId), "480");
-        SetWindowTextA(FindDescendant(dialog, kPayloadEditId), "1200");
+        SetWindowTextA(FindDescendant(dialog, IDC_X_SIZE), "640");
+        SetWindowTextA(FindDescendant(dialog, IDC_Y_SIZE), "480");
+        SetWindowTextA(FindDescendant(dialog, IDC_PACKET_PAYLOAD), "1200");
         program.ClickButtonIn(dialog, IDOK);
         if (!WaitUntil([&] { return !IsWindow(dialog); }, 10000)) {
             return Fail("the preferences dialog did not accept the settings");
