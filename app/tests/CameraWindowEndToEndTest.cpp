@@ -324,7 +324,7 @@ constexpr char kFourCameraScenario[] =
     "[camera]\npreset = colour\nname = c\nmodel = Cam C\nuniqueid = 0x0030530000000003\n"
     "[camera]\npreset = colour\nname = d\nmodel = Cam D\nuniqueid = 0x0030530000000004\n";
 
-TEST_F(CameraWindowEndToEnd, ClosingTheProgramWithFourRunningCamerasEndsCleanly) {
+TEST_F(CameraWindowEndToEnd, AFifthConnectionIsRefusedAndFourRunningCamerasEndCleanly) {
     TemporaryFile scenario("oriscope-four.ini", kFourCameraScenario);
     StartProgram("/simulate:" + scenario.Path());
     OpenCard(1, 4);
@@ -334,6 +334,17 @@ TEST_F(CameraWindowEndToEnd, ClosingTheProgramWithFourRunningCamerasEndsCleanly)
         ASSERT_NE(camera, nullptr) << model;
         cameras.push_back(camera);
     }
+    // A fifth connection is refused.
+    program.SelectListItem(IDC_NODE_LIST, 0);
+    program.ClickButton(IDC_CONNECT);
+    HWND message = program.WaitForDialog("Message");
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(program.DialogItemText(message, IDC_MESSAGE_TEXT),
+              "Error: Maximum number of connections reached.");
+    program.ClickButtonIn(message, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(message); }, 5000));
+    EXPECT_EQ(program.OtherWindows().size(), 4u);
+
     for (HWND camera : cameras) {
         Command(camera, IDM_TOGGLE_ACQUISITION);
     }
