@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "capture/AutoModeSettings.h"
 #include "resources/resource.h"
 #include "views/AutoModeDialog.h"
@@ -402,6 +404,67 @@ TEST_F(AutoModeDialogTest, SettingsOutliveTheDialog) {
     EXPECT_EQ("9", Text(IDC_AUTO_FRAME_COUNT));
     EXPECT_FALSE(Checked(IDC_AUTO_TIMED));
     EXPECT_TRUE(Checked(IDC_AUTO_TELNET));
+}
+
+// --- The folder chooser ------------------------------------------------------------------
+
+HWND g_ourDialog = nullptr;
+std::string g_chooserTitle;
+bool g_takeFolder = false;
+
+BOOL CALLBACK TakeChooser(HWND window, LPARAM parameter) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (window != g_ourDialog && std::string(name) == "#32770" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(parameter) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Runs inside the chooser's modal loop: takes the folder it offers first (the desktop) or
+// cancels, once it shows.
+void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND chooser = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &TakeChooser, reinterpret_cast<LPARAM>(&chooser));
+    if (chooser == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    char title[256] = {};
+    GetDlgItemTextA(chooser, 0x3742, title, sizeof(title));  // the chooser's title line
+    g_chooserTitle = title;
+    PostMessageA(chooser, WM_COMMAND, g_takeFolder ? IDOK : IDCANCEL, 0);
+}
+
+TEST_F(AutoModeDialogTest, ChosenFolderBecomesTheDirectoryOfEveryDialog) {
+    g_ourDialog = dialog;
+    char desktop[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop));
+    const std::string chosen = desktop;
+    g_takeFolder = true;
+    g_chooserTitle.clear();
+    SetTimer(nullptr, 0, 50, &AnswerChooser);
+    Click(IDC_AUTO_CHOOSE_DIRECTORY);
+    EXPECT_EQ("Select directory for bitmaps", g_chooserTitle);
+    EXPECT_EQ(chosen, Text(IDC_AUTO_DIRECTORY));
+    EXPECT_EQ(chosen, capture::LoadAutoModeSettings().directory);
+
+    StartAutomatic("1", "1");
+    RequestSeconds(1);
+    ASSERT_EQ(1u, target.savedPaths.size());
+    EXPECT_EQ(chosen + "\\", target.savedPaths[0].substr(0, chosen.size() + 1));
+}
+
+TEST_F(AutoModeDialogTest, CancelledChooserChangesNothing) {
+    g_ourDialog = dialog;
+    g_takeFolder = false;
+    g_chooserTitle.clear();
+    SetTimer(nullptr, 0, 50, &AnswerChooser);
+    Click(IDC_AUTO_CHOOSE_DIRECTORY);
+    EXPECT_EQ("Select directory for bitmaps", g_chooserTitle);
+    EXPECT_EQ("c:\\tmp", Text(IDC_AUTO_DIRECTORY));
+    EXPECT_EQ("c:\\tmp", capture::LoadAutoModeSettings().directory);
 }
 
 // --- Telnet mode ------------------------------------------------------------------------
