@@ -4,8 +4,33 @@
 #include <shlobj.h>
 
 #include "resources/resource.h"
+#include "views/CameraView.h"
+#include "views/ImageView.h"
 
 namespace {
+
+static_assert(AutoModeDialog::kFrameShownMessage == kFrameShownMessage);
+
+// The automatic mode's view of a camera view.
+class CameraViewTarget : public AutoCaptureTarget {
+public:
+    explicit CameraViewTarget(CameraView& view) : m_view(view) {}
+
+    int StartRequestedFrames() override { return m_view.StartAcquisition(1); }
+    void StopAcquisition() override { m_view.StopAcquisition(); }
+    void ArmStore(HWND window) override { m_view.ArmStore(window); }
+    // Only this camera's own image view is written: a message's lParam is trusted no further.
+    int SaveShownFrame(LPARAM imageView, const char* path) override {
+        ImageView* view = m_view.View();
+        if (view == nullptr || reinterpret_cast<LPARAM>(view) != imageView) {
+            return 0;
+        }
+        return view->SaveBitmap(path);
+    }
+
+private:
+    CameraView& m_view;
+};
 
 constexpr int kControlsLockedWhileRunning[] = {IDC_AUTO_FRAME_COUNT, IDC_AUTO_INTERVAL,
                                                IDC_AUTO_TIMED, IDC_AUTO_TELNET,
@@ -224,4 +249,11 @@ void AutoModeDialog::ChooseDirectory() {
     settings.directory = path;
     capture::StoreAutoModeSettings(settings);
     Control(IDC_AUTO_DIRECTORY)->SetText(path);
+}
+
+int RunAutoModeDialog(CameraView& view) {
+    CameraViewTarget target(view);
+    // The dialog deletes itself with its window, before DoModal returns.
+    auto* dialog = new AutoModeDialog(target, &view);
+    return static_cast<int>(dialog->DoModal());
 }

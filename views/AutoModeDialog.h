@@ -16,6 +16,8 @@
 #include "capture/TelnetServer.h"
 #include "winlib/CDialog.h"
 
+class CameraView;
+
 // What the automatic mode needs of a camera view.
 class AutoCaptureTarget {
 public:
@@ -66,3 +68,7 @@ private:
     bool m_automatic = true;
     TelnetServer m_telnet;
 };
+
+// Runs the automatic mode modally for the camera, owned by its frame, on the camera's thread.
+// Acquisition must be stopped. The dialog's result (0; -1 when it could not be shown).
+int RunAutoModeDialog(CameraView& view);

@@ -8,6 +8,7 @@
 #include "app/ViewSizeDialog.h"
 #include "imaging/DisplayBitmap.h"
 #include "resources/resource.h"
+#include "views/AutoModeDialog.h"
 #include "views/ImageView.h"
 #include "views/PreferencesDialog.h"
 #include "winlib/CStatusBar.h"
@@ -708,6 +709,11 @@ LRESULT CameraView::OnMenuCommand(int id) {
             return 0;
         case IDM_EDIT_SETTINGS:
             EditSettings();
+            return 0;
+        case IDM_AUTOMATIC_MODE:
+            if (running.load() == 0) {
+                RunAutoModeDialog(*this);
+            }
             return 0;
         default:
             return 1;
