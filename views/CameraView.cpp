@@ -9,6 +9,8 @@
 #include "imaging/DisplayBitmap.h"
 #include "resources/resource.h"
 #include "views/AutoModeDialog.h"
+#include "views/CameraControlDialog.h"
+#include "views/DirectControlDialog.h"
 #include "views/ImageView.h"
 #include "views/PreferencesDialog.h"
 #include "winlib/CStatusBar.h"
@@ -709,6 +711,12 @@ LRESULT CameraView::OnMenuCommand(int id) {
             return 0;
         case IDM_EDIT_SETTINGS:
             EditSettings();
+            return 0;
+        case IDM_LIVE_CONTROL:
+            RunCameraControlDialog(this, camera);
+            return 0;
+        case IDM_DIRECT_CONTROL:
+            RunDirectControlDialog(this, camera);
             return 0;
         case IDM_AUTOMATIC_MODE:
             if (running.load() == 0) {
