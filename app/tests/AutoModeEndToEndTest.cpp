@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tests/support/CameraWindows.h"
 #include "app/tests/support/ProgramUnderTest.h"
 #include "resources/resource.h"
 
@@ -144,38 +145,16 @@ BitmapFile ReadBitmap(const std::string& path) {
 
 // What a window's client area shows on the screen, top row first, blue-green-red.
 std::vector<unsigned char> CaptureClient(HWND window, int* width, int* height) {
-    RECT client{};
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    *width = client.right;
-    *height = client.bottom;
+    const oriscope_test::Picture picture = oriscope_test::Capture(window);
+    *width = picture.width;
+    *height = picture.height;
     std::vector<unsigned char> pixels;
-    if (*width <= 0 || *height <= 0) {
-        return pixels;
+    pixels.reserve(picture.pixels.size() * 3);
+    for (const std::uint32_t p : picture.pixels) {
+        pixels.push_back(static_cast<unsigned char>(p & 0xFF));
+        pixels.push_back(static_cast<unsigned char>((p >> 8) & 0xFF));
+        pixels.push_back(static_cast<unsigned char>((p >> 16) & 0xFF));
     }
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = *width;
-    info.bmiHeader.biHeight = -*height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, *width, *height, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    const auto* source = static_cast<const unsigned char*>(bits);
-    pixels.resize(static_cast<std::size_t>(*width) * *height * 3);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(*width) * *height; ++i) {
-        std::memcpy(&pixels[i * 3], source + i * 4, 3);
-    }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return pixels;
 }
 

@@ -8,6 +8,11 @@ namespace oriscope_test {
 
 namespace {
 
+// Long enough for another process's window to repaint after being uncovered.
+constexpr DWORD kRepaintMs = 300;
+
+Picture ReadScreen(HWND window);
+
 struct DescendantSearch {
     int id;
     HWND found;
@@ -112,6 +117,20 @@ Colour Picture::At(int x, int y) const {
 }
 
 Picture Capture(HWND window) {
+    // Tests running side by side open their windows at the same places: lift
+    // this one above the others and let it paint itself before the screen is read.
+    const HWND top = GetAncestor(window, GA_ROOT);
+    SetWindowPos(top, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, FALSE);
+    Sleep(kRepaintMs);
+    Picture picture = ReadScreen(window);
+    SetWindowPos(top, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return picture;
+}
+
+namespace {
+
+Picture ReadScreen(HWND window) {
     Picture picture;
     RECT client{};
     GetClientRect(window, &client);
@@ -145,5 +164,7 @@ Picture Capture(HWND window) {
     ReleaseDC(nullptr, screen);
     return picture;
 }
+
+}  // namespace
 
 }  // namespace oriscope_test
