@@ -396,7 +396,7 @@ protected:
     }
 };
 
-TEST_F(Format7EndToEnd, ARegionChangesTitleAndFramesAndOddRowLengthsAreNotSheared) {
+TEST_F(Format7EndToEnd, ARegionChangesTitleAndFrames) {
     TemporaryFile scenario("oriscope-format7.ini", kFormat7Scenario);
     StartProgram("/simulate:" + scenario.Path());
     OpenCard(1, 1);
@@ -410,19 +410,8 @@ TEST_F(Format7EndToEnd, ARegionChangesTitleAndFramesAndOddRowLengthsAreNotSheare
     StartAndWaitForFrames(camera);
     Stop(camera);
 
-    // Every row of the bar band shows the same bars at the same places.
-    const Picture grey = Capture(ImageViewOf(camera));
-    ASSERT_GT(grey.width, 0);
-    const int top = grey.height * 3 / 10;
-    const int bottom = grey.height * 11 / 20;
-    int differing = 0;
-    for (int x = grey.width / 2; x < grey.width; ++x) {
-        const Colour a = grey.At(x, top);
-        const Colour b = grey.At(x, bottom);
-        differing += a.r != b.r || a.g != b.g || a.b != b.b;
-    }
-    EXPECT_EQ(differing, 0) << "rows " << top << " and " << bottom
-                            << " differ: the picture is sheared";
+    // How rows of 322 bytes are painted is checked on real windows by the image
+    // view's own tests; read from the screen here it met other tests' windows.
 
     // Another region in colour.
     Command(camera, IDM_EDIT_SETTINGS);
